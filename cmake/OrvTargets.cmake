@@ -1,0 +1,45 @@
+# Helpers shared by the subsystem folders.
+
+# Every PE file the build makes; one test reads their import tables.
+function(orv_track_pe target)
+  set_property(GLOBAL APPEND PROPERTY ORV_PE_TARGETS ${target})
+endfunction()
+
+function(orv_add_executable target)
+  add_executable(${target} ${ARGN})
+  target_link_libraries(${target} PRIVATE orv_build_flags)
+  if(WIN32)
+    orv_track_pe(${target})
+  endif()
+endfunction()
+
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+if(WIN32)
+  target_link_options(gtest PUBLIC -static)
+endif()
+
+# A GoogleTest program, run by ctest (under Wine in the cross builds).
+# Exit code 77 marks a test that this machine cannot run.
+function(orv_add_gtest target)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  orv_add_executable(${target} ${ARG_SOURCES})
+  target_link_libraries(${target} PRIVATE ${ARG_LIBS} gtest gtest_main)
+  add_test(NAME ${target} COMMAND ${target})
+  set_tests_properties(${target} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 1200)
+endfunction()
+
+function(orv_add_import_table_test)
+  if(NOT WIN32)
+    return()
+  endif()
+  get_property(targets GLOBAL PROPERTY ORV_PE_TARGETS)
+  set(files)
+  foreach(t IN LISTS targets)
+    list(APPEND files $<TARGET_FILE:${t}>)
+  endforeach()
+  add_test(NAME import_tables
+    COMMAND bash ${PROJECT_SOURCE_DIR}/tests/imports/check_imports.sh ${ORV_OBJDUMP} ${files})
+endfunction()
