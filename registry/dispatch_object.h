@@ -1,0 +1,91 @@
+// The base every automation class of the library reuses: reference counting,
+// IDispatch served from the type library, ISupportErrorInfo, and the module's
+// count of live objects.
+#pragma once
+#include <windows.h>
+#include <oaidl.h>
+
+#include <initializer_list>
+
+#include "module.h"
+#include "support/com_types.h"
+
+namespace orv {
+
+template <class Itf>
+class DispatchObject : public Itf, public ISupportErrorInfo {
+ public:
+  DispatchObject(const DispatchObject&) = delete;
+  DispatchObject& operator=(const DispatchObject&) = delete;
+
+  // IUnknown
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(Itf) || AnswersAlso(riid)) {
+      *ppv = static_cast<Itf*>(this);
+    } else if (riid == IID_ISupportErrorInfo) {
+      *ppv = static_cast<ISupportErrorInfo*>(this);
+    } else {
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+  STDMETHODIMP_(ULONG) Release() override {
+    const LONG r = InterlockedDecrement(&refs_);
+    if (r == 0) delete this;
+    return static_cast<ULONG>(r);
+  }
+
+  // IDispatch
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return module::GetTypeInfo(__uuidof(Itf), info);
+  }
+  STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    ComPtr<ITypeInfo> info;
+    if (HRESULT hr = module::GetTypeInfo(__uuidof(Itf), info.Put()); FAILED(hr)) return hr;
+    return DispGetIDsOfNames(info.Get(), names, count, ids);
+  }
+  STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                      EXCEPINFO* excep, UINT* argErr) override {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    ComPtr<ITypeInfo> info;
+    if (HRESULT hr = module::GetTypeInfo(__uuidof(Itf), info.Put()); FAILED(hr)) return hr;
+    DISPPARAMS none{};
+    return info->Invoke(static_cast<Itf*>(this), id, flags, params ? params : &none, result, excep, argErr);
+  }
+
+  // ISupportErrorInfo
+  STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override {
+    return (riid == __uuidof(Itf) || AnswersAlso(riid)) ? S_OK : S_FALSE;
+  }
+
+ protected:
+  DispatchObject() { module::ObjectCreated(); }
+  virtual ~DispatchObject() { module::ObjectDestroyed(); }
+
+  // Further interface identifiers answered with the same interface.
+  virtual bool AnswersAlso(REFIID) const { return false; }
+
+ private:
+  LONG refs_ = 1;
+};
+
+// Creates an object with one reference held by the returned pointer.
+template <class T, class... Args>
+ComPtr<T> MakeObject(Args&&... args) {
+  return ComPtr<T>::Attach(new T(std::forward<Args>(args)...));
+}
+
+}  // namespace orv

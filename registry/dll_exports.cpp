@@ -1,0 +1,36 @@
+// The four exports of the in-process server and its entry point.
+#include <windows.h>
+#include <ole2.h>
+
+#include "class_factory.h"
+#include "module.h"
+#include "registration.h"
+#include "server_classes.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    orv::module::SetInstance(instance);
+    DisableThreadLibraryCalls(instance);
+  }
+  return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  const orv::CreatableClass* cls = orv::FindCreatableClass(clsid);
+  if (!cls) return CLASS_E_CLASSNOTAVAILABLE;
+  return orv::CreateClassFactory(cls->create, iid, out);
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+  return orv::module::InUse() ? S_FALSE : S_OK;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
+  return orv::RegisterServer();
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
+  return orv::UnregisterServer();
+}

@@ -1,0 +1,56 @@
+// orvRegistry2: registry access for automation clients. Registry failures are
+// never raised: Boolean methods answer False, object methods Nothing, and
+// LastRegError keeps the status of the object's last registry call.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "brindle_idl.h"
+#include "dispatch_object.h"
+
+namespace orv {
+
+class RegValueRecord;
+
+class OrvRegistry2 final : public DispatchObject<_orvRegistry2> {
+ public:
+  // Fails (and makes no object) when esIsUnicodeAvailable fails.
+  static HRESULT Create(ComPtr<OrvRegistry2>* out);
+
+  // _orvRegistry2, in slot order.
+  STDMETHODIMP get_UseUnicodeFunctions(VARIANT_BOOL* ret) override;
+  STDMETHODIMP put_UseUnicodeFunctions(VARIANT_BOOL value) override;
+  STDMETHODIMP get_LastRegError(LONG* ret) override;
+  STDMETHODIMP ValueDataTypeToString(RegistryDataType2_Const ValueType, BSTR* ret) override;
+  STDMETHODIMP SetValue(RegistryRoot2_Const RegistryRoot, BSTR SubKey, BSTR ValueName,
+                        RegistryDataType2_Const ValueDataType, VARIANT ValueData, VARIANT_BOOL* lpKeyAlreadyExist,
+                        VARIANT_BOOL* ret) override;
+  STDMETHODIMP GetValue(RegistryRoot2_Const RegistryRoot, BSTR SubKey, BSTR ValueName, _RegValue** ret) override;
+  STDMETHODIMP DeleteValue(RegistryRoot2_Const RegistryRoot, BSTR SubKey, BSTR ValueName, VARIANT_BOOL* ret) override;
+  STDMETHODIMP DeleteKey(RegistryRoot2_Const RegistryRoot, BSTR SubKey, VARIANT_BOOL Recursive,
+                         VARIANT_BOOL* ret) override;
+  STDMETHODIMP CreateKey(RegistryRoot2_Const RegistryRoot, BSTR SubKey, VARIANT_BOOL* lpKeyAlreadyExist,
+                         VARIANT_BOOL* ret) override;
+  STDMETHODIMP IsKeyExist(RegistryRoot2_Const RegistryRoot, BSTR SubKey, VARIANT_BOOL* ret) override;
+  STDMETHODIMP GetValues(RegistryRoot2_Const RegistryRoot, BSTR SubKey, VARIANT_BOOL QueryData,
+                         _Collection** ret) override;
+  STDMETHODIMP GetSubKeys(RegistryRoot2_Const RegistryRoot, BSTR SubKey, _Collection** ret) override;
+  STDMETHODIMP GetKey(RegistryRoot2_Const RegistryRoot, BSTR SubKey, _RegKey** ret) override;
+
+  // Library-internal procedures (GetValues uses BytesToRegValue too).
+  // True when the VARIANT suits the type; `buffer` is left as it was otherwise.
+  bool ValueDataToBytes(const VARIANT& data, LONG type, std::vector<BYTE>* buffer) const;
+  // A new record, or nullptr when the bytes do not convert for the type.
+  ComPtr<RegValueRecord> BytesToRegValue(const std::wstring& name, LONG type, const BYTE* bytes, DWORD count) const;
+
+ private:
+  OrvRegistry2() = default;
+  bool Wide() const { return useUnicode_ != VARIANT_FALSE; }
+  // Stores the status of a registry call in LastRegError and passes it on.
+  LONG Track(LONG status) { lastRegError_ = status; return status; }
+
+  LONG lastRegError_ = 0;
+  VARIANT_BOOL useUnicode_ = VARIANT_FALSE;
+};
+
+}  // namespace orv

@@ -1,0 +1,27 @@
+// RegValue: read-only record of one registry value, made only by the library.
+#pragma once
+#include <string>
+
+#include "brindle_idl.h"
+#include "dispatch_object.h"
+
+namespace orv {
+
+class RegValueRecord final : public DispatchObject<_RegValue> {
+ public:
+  // The library-internal initializer: the name is cut at its first NUL and
+  // the data copied. Not reachable through any interface.
+  static HRESULT Create(const wchar_t* name, LONG type, const VARIANT& data, ComPtr<RegValueRecord>* out);
+
+  STDMETHODIMP get_Data(VARIANT* ret) override;
+  STDMETHODIMP get_DataType(RegistryDataType2_Const* ret) override;
+  STDMETHODIMP get_Name(BSTR* ret) override;
+
+ private:
+  RegValueRecord() = default;
+  Variant data_;
+  LONG type_ = 0;
+  std::wstring name_;
+};
+
+}  // namespace orv

@@ -1,0 +1,163 @@
+#include "registration.h"
+
+#include <oleauto.h>
+
+#include <string>
+#include <vector>
+
+#include "brindle_idl.h"
+#include "module.h"
+#include "server_classes.h"
+#include "support/com_types.h"
+
+namespace orv {
+namespace {
+
+constexpr wchar_t kTypeLibVersion[] = L"1.1";
+constexpr wchar_t kTypeLibHelp[] = L"Orvane - Brindle 2.00";
+// The automation marshaller: interfaces are marshalled through the type library.
+constexpr wchar_t kOleAutomationProxy[] = L"{00020424-0000-0000-C000-000000000046}";
+#ifdef _WIN64
+constexpr wchar_t kPlatform[] = L"win64";
+#else
+constexpr wchar_t kPlatform[] = L"win32";
+#endif
+
+struct InterfaceEntry {
+  const IID* iid;
+  const wchar_t* name;
+};
+const InterfaceEntry kInterfaces[] = {
+    {&IID__orvRegistry2, L"_orvRegistry2"},
+    {&IID__RegKey, L"_RegKey"},
+    {&IID__RegValue, L"_RegValue"},
+    {&IID__orvOrvaneSettings2, L"_orvOrvaneSettings2"},
+    {&kIidOrvOrvaneSettings2V0, L"_orvOrvaneSettings2"},
+};
+
+std::wstring GuidText(REFGUID guid) {
+  wchar_t buf[40] = {};
+  StringFromGUID2(guid, buf, 40);
+  return buf;
+}
+
+HRESULT ModulePath(std::wstring* path) {
+  std::wstring buf(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(module::Instance(), buf.data(), static_cast<DWORD>(buf.size()));
+    if (n == 0) return HRESULT_FROM_WIN32(GetLastError());
+    if (n < buf.size()) { buf.resize(n); break; }
+    buf.resize(buf.size() * 2);
+  }
+  *path = std::move(buf);
+  return S_OK;
+}
+
+// Creates HKCR\key and sets one string value (the default value when name is null).
+HRESULT SetString(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+  RegKeyHandle h;
+  LONG st = RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, h.Put(), nullptr);
+  if (st == ERROR_SUCCESS) {
+    st = RegSetValueExW(h.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  }
+  return HRESULT_FROM_WIN32(st);
+}
+
+HRESULT DeleteTree(const std::wstring& key) {
+  const LONG st = RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+  // The key itself goes too, since it is named by a sub-key path.
+  return (st == ERROR_SUCCESS || st == ERROR_FILE_NOT_FOUND) ? S_OK : HRESULT_FROM_WIN32(st);
+}
+
+// Deletes HKCR\key when it has no sub-keys other than `allowed` and no values
+// besides the default one; returns S_OK when nothing had to be done.
+HRESULT DeleteIfOnly(const std::wstring& key, std::initializer_list<const wchar_t*> allowed) {
+  RegKeyHandle h;
+  LONG st = RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, h.Put());
+  if (st == ERROR_FILE_NOT_FOUND) return S_OK;
+  if (st != ERROR_SUCCESS) return HRESULT_FROM_WIN32(st);
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256];
+    DWORD len = 256;
+    st = RegEnumKeyExW(h.Get(), i, name, &len, nullptr, nullptr, nullptr, nullptr);
+    if (st == ERROR_NO_MORE_ITEMS) break;
+    if (st != ERROR_SUCCESS) return HRESULT_FROM_WIN32(st);
+    bool ok = false;
+    for (const wchar_t* a : allowed) ok = ok || lstrcmpiW(a, name) == 0;
+    if (!ok) return S_OK;  // another registration still lives here
+  }
+  return DeleteTree(key);
+}
+
+std::wstring TypeLibKey() { return L"TypeLib\\" + GuidText(LIBID_Brindle0200); }
+
+HRESULT WriteAll(const std::wstring& path) {
+  const std::wstring libid = GuidText(LIBID_Brindle0200);
+  std::wstring dir = path.substr(0, path.find_last_of(L'\\') == std::wstring::npos ? 0 : path.find_last_of(L'\\'));
+  const std::wstring lib = TypeLibKey() + L"\\" + kTypeLibVersion;
+  struct Write { std::wstring key; const wchar_t* name; std::wstring value; };
+  std::vector<Write> writes = {
+      {lib, nullptr, kTypeLibHelp},
+      {lib + L"\\FLAGS", nullptr, L"0"},
+      {lib + L"\\HELPDIR", nullptr, dir},
+      {lib + L"\\0\\" + kPlatform, nullptr, path},
+  };
+  for (auto c = CreatableClassesBegin(); c != CreatableClassesEnd(); ++c) {
+    const std::wstring clsid = GuidText(*c->clsid);
+    const std::wstring k = L"CLSID\\" + clsid;
+    writes.push_back({k, nullptr, c->className});
+    writes.push_back({k + L"\\InprocServer32", nullptr, path});
+    writes.push_back({k + L"\\InprocServer32", L"ThreadingModel", L"Apartment"});
+    writes.push_back({k + L"\\ProgID", nullptr, c->progId});
+    writes.push_back({k + L"\\TypeLib", nullptr, libid});
+    writes.push_back({k + L"\\VERSION", nullptr, kTypeLibVersion});
+    writes.push_back({c->progId, nullptr, c->className});
+    writes.push_back({std::wstring(c->progId) + L"\\CLSID", nullptr, clsid});
+  }
+  for (const auto& i : kInterfaces) {
+    const std::wstring k = L"Interface\\" + GuidText(*i.iid);
+    writes.push_back({k, nullptr, i.name});
+    writes.push_back({k + L"\\ProxyStubClsid", nullptr, kOleAutomationProxy});
+    writes.push_back({k + L"\\ProxyStubClsid32", nullptr, kOleAutomationProxy});
+    writes.push_back({k + L"\\TypeLib", nullptr, libid});
+    writes.push_back({k + L"\\TypeLib", L"Version", kTypeLibVersion});
+  }
+  for (const auto& w : writes) {
+    if (HRESULT hr = SetString(w.key, w.name, w.value); FAILED(hr)) return hr;
+  }
+  return S_OK;
+}
+
+}  // namespace
+
+HRESULT RegisterServer() {
+  std::wstring path;
+  if (HRESULT hr = ModulePath(&path); FAILED(hr)) return hr;
+  // Only a library whose embedded type library loads is registered.
+  ComPtr<ITypeLib> lib;
+  if (HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, lib.Put()); FAILED(hr)) return hr;
+  const HRESULT hr = WriteAll(path);
+  if (FAILED(hr)) UnregisterServer();
+  return hr;
+}
+
+HRESULT UnregisterServer() {
+  HRESULT result = S_OK;
+  auto keep = [&result](HRESULT hr) { if (FAILED(hr) && SUCCEEDED(result)) result = hr; };
+  for (auto c = CreatableClassesBegin(); c != CreatableClassesEnd(); ++c) {
+    keep(DeleteTree(L"CLSID\\" + GuidText(*c->clsid)));
+    keep(DeleteTree(c->progId));
+  }
+  for (const auto& i : kInterfaces) keep(DeleteTree(L"Interface\\" + GuidText(*i.iid)));
+  // The type library key is shared by the x86 and x64 builds: remove only this
+  // platform's path, and the rest once no platform is left.
+  const std::wstring lib = TypeLibKey() + L"\\" + kTypeLibVersion;
+  keep(DeleteTree(lib + L"\\0\\" + kPlatform));
+  keep(DeleteIfOnly(lib + L"\\0", {}));
+  keep(DeleteIfOnly(lib, {L"FLAGS", L"HELPDIR"}));
+  keep(DeleteIfOnly(TypeLibKey(), {}));
+  return result;
+}
+
+}  // namespace orv

@@ -1,0 +1,130 @@
+// Owning wrappers for the COM and Win32 resources the deliverables handle:
+// interface pointers, BSTRs, VARIANTs, SAFEARRAYs and registry key handles.
+#pragma once
+#include <windows.h>
+#include <oleauto.h>
+#include <unknwn.h>
+
+#include <utility>
+
+namespace orv {
+
+template <class T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ComPtr(T* p) : p_(p) { if (p_) p_->AddRef(); }  // NOLINT: shares the reference
+  ComPtr(const ComPtr& o) : ComPtr(o.p_) {}
+  ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+  ~ComPtr() { Reset(); }
+  ComPtr& operator=(ComPtr o) noexcept { std::swap(p_, o.p_); return *this; }
+
+  // Takes over a reference the caller already owns.
+  static ComPtr Attach(T* p) { ComPtr c; c.p_ = p; return c; }
+  T* Detach() { return std::exchange(p_, nullptr); }
+  void Reset() { if (auto p = std::exchange(p_, nullptr)) p->Release(); }
+  T** Put() { Reset(); return &p_; }
+  T* Get() const { return p_; }
+  T* operator->() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+
+  template <class U>
+  HRESULT As(ComPtr<U>* out) const {
+    return p_ ? p_->QueryInterface(__uuidof(U), reinterpret_cast<void**>(out->Put())) : E_POINTER;
+  }
+  // Hands out a new reference, as [out] parameters expect.
+  T* CopyOut() const { if (p_) p_->AddRef(); return p_; }
+
+ private:
+  T* p_ = nullptr;
+};
+
+class Bstr {
+ public:
+  Bstr() = default;
+  explicit Bstr(const wchar_t* s) : b_(SysAllocString(s)) {}
+  Bstr(const wchar_t* s, UINT len) : b_(SysAllocStringLen(s, len)) {}
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  Bstr(Bstr&& o) noexcept : b_(std::exchange(o.b_, nullptr)) {}
+  Bstr& operator=(Bstr&& o) noexcept { std::swap(b_, o.b_); return *this; }
+  ~Bstr() { SysFreeString(b_); }
+
+  static Bstr Attach(BSTR b) { Bstr r; r.b_ = b; return r; }
+  BSTR Detach() { return std::exchange(b_, nullptr); }
+  BSTR* Put() { SysFreeString(std::exchange(b_, nullptr)); return &b_; }
+  BSTR Get() const { return b_; }
+  UINT Length() const { return SysStringLen(b_); }
+
+ private:
+  BSTR b_ = nullptr;
+};
+
+class Variant {
+ public:
+  Variant() { VariantInit(&v_); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+  Variant(Variant&& o) noexcept : v_(o.v_) { VariantInit(&o.v_); }
+  Variant& operator=(Variant&& o) noexcept { std::swap(v_, o.v_); return *this; }
+  ~Variant() { VariantClear(&v_); }
+
+  VARIANT* Put() { VariantClear(&v_); return &v_; }
+  VARIANT* Get() { return &v_; }
+  const VARIANT* Get() const { return &v_; }
+  VARIANT Detach() { VARIANT r = v_; VariantInit(&v_); return r; }
+
+ private:
+  VARIANT v_;
+};
+
+class SafeArray {
+ public:
+  SafeArray() = default;
+  explicit SafeArray(SAFEARRAY* a) : a_(a) {}
+  SafeArray(const SafeArray&) = delete;
+  SafeArray& operator=(const SafeArray&) = delete;
+  SafeArray(SafeArray&& o) noexcept : a_(std::exchange(o.a_, nullptr)) {}
+  SafeArray& operator=(SafeArray&& o) noexcept { std::swap(a_, o.a_); return *this; }
+  ~SafeArray() { if (a_) SafeArrayDestroy(a_); }
+
+  SAFEARRAY* Get() const { return a_; }
+  SAFEARRAY* Detach() { return std::exchange(a_, nullptr); }
+
+ private:
+  SAFEARRAY* a_ = nullptr;
+};
+
+// Data of a SAFEARRAY, accessed for the lifetime of the object.
+class SafeArrayAccess {
+ public:
+  explicit SafeArrayAccess(SAFEARRAY* a) : a_(a) {
+    if (a_ && FAILED(SafeArrayAccessData(a_, &data_))) a_ = nullptr;
+  }
+  SafeArrayAccess(const SafeArrayAccess&) = delete;
+  SafeArrayAccess& operator=(const SafeArrayAccess&) = delete;
+  ~SafeArrayAccess() { if (a_) SafeArrayUnaccessData(a_); }
+  bool Ok() const { return a_ != nullptr; }
+  void* Data() const { return data_; }
+
+ private:
+  SAFEARRAY* a_;
+  void* data_ = nullptr;
+};
+
+class RegKeyHandle {
+ public:
+  RegKeyHandle() = default;
+  RegKeyHandle(const RegKeyHandle&) = delete;
+  RegKeyHandle& operator=(const RegKeyHandle&) = delete;
+  RegKeyHandle(RegKeyHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+  ~RegKeyHandle() { if (h_) RegCloseKey(h_); }
+  HKEY* Put() { if (h_) RegCloseKey(std::exchange(h_, nullptr)); return &h_; }
+  HKEY Get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  HKEY h_ = nullptr;
+};
+
+}  // namespace orv
