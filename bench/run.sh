@@ -8,7 +8,7 @@ tools/setup-packages.sh
 cmake --preset x64 >/dev/null
 cmake --build --preset x64 >/dev/null
 count=${1:-200000}
-bin=build/x64/bench
+bin=build/x64/bin
 
 echo "== Password composition: $count passwords of 19 characters (3 sections of 5, 4 digits)"
 out=$(cmake/wine-run.sh "$bin/compose_bench.exe" "$count" | tr -d '\r')
