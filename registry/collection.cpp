@@ -12,16 +12,25 @@ constexpr wchar_t kSource[] = L"Collection";
 constexpr HRESULT kSubscriptOutOfRange = static_cast<HRESULT>(0x800A0009);
 constexpr HRESULT kInvalidProcedureCall = static_cast<HRESULT>(0x800A0005);
 
+// Scripts pass their variables by reference: look through to the value.
+const VARIANT* Deref(const VARIANT* v) {
+  while (v && V_VT(v) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(v)) v = V_VARIANTREF(v);
+  return v;
+}
+
 bool IsMissing(const VARIANT* v) {
+  v = Deref(v);
   return !v || (V_VT(v) == VT_ERROR && V_ERROR(v) == DISP_E_PARAMNOTFOUND);
 }
 
 // A 1-based position from an index argument; throws for anything else.
 std::size_t Position(const VARIANT* index, std::size_t count, bool allowEnd) {
   if (IsMissing(index)) throw ComError(kInvalidProcedureCall, L"An index is required.");
+  Variant value;
+  Check(VariantCopyInd(value.Get(), const_cast<VARIANT*>(Deref(index))), L"The index could not be read.");
+  // A text index would be a key, and this collection has none.
   Variant n;
-  if (FAILED(VariantChangeType(n.Get(), const_cast<VARIANT*>(index), 0, VT_I4)) ||
-      V_VT(index) == VT_BSTR || (V_VT(index) == (VT_BYREF | VT_VARIANT) && V_VT(V_VARIANTREF(index)) == VT_BSTR)) {
+  if (V_VT(value.Get()) == VT_BSTR || FAILED(VariantChangeType(n.Get(), value.Get(), 0, VT_I4))) {
     throw ComError(kInvalidProcedureCall, L"This collection has no keys; the index must be a number.");
   }
   const LONG i = V_I4(n.Get());
@@ -117,9 +126,7 @@ STDMETHODIMP Collection::Add(VARIANT* Item, VARIANT* Key, VARIANT* Before, VARIA
     if (!IsMissing(Before)) at = Position(Before, items_.size(), false) - 1;
     if (!IsMissing(After)) at = Position(After, items_.size(), false);
     Variant v;
-    const VARIANT* src = Item;
-    if (V_VT(src) == (VT_BYREF | VT_VARIANT)) src = V_VARIANTREF(src);
-    if (HRESULT hr = VariantCopyInd(v.Get(), const_cast<VARIANT*>(src)); FAILED(hr)) return hr;
+    if (HRESULT hr = VariantCopyInd(v.Get(), const_cast<VARIANT*>(Deref(Item))); FAILED(hr)) return hr;
     items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(v));
     return S_OK;
   });

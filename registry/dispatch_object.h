@@ -6,8 +6,10 @@
 #include <oaidl.h>
 
 #include <initializer_list>
+#include <new>
 
 #include "module.h"
+#include "script_arguments.h"
 #include "support/com_types.h"
 
 namespace orv {
@@ -63,7 +65,17 @@ class DispatchObject : public Itf, public ISupportErrorInfo {
     ComPtr<ITypeInfo> info;
     if (HRESULT hr = module::GetTypeInfo(__uuidof(Itf), info.Put()); FAILED(hr)) return hr;
     DISPPARAMS none{};
-    return info->Invoke(static_cast<Itf*>(this), id, flags, params ? params : &none, result, excep, argErr);
+    if (!params) params = &none;
+    // Malformed parameters go on unchanged: the type library's Invoke answers them.
+    if (params->cArgs == 0 || !params->rgvarg || (params->cNamedArgs > 0 && !params->rgdispidNamedArgs)) {
+      return info->Invoke(static_cast<Itf*>(this), id, flags, params, result, excep, argErr);
+    }
+    try {
+      ScriptArguments args(info.Get(), id, flags, *params);
+      return info->Invoke(static_cast<Itf*>(this), id, flags, args.Get(), result, excep, argErr);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
   }
 
   // ISupportErrorInfo

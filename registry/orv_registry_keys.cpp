@@ -1,10 +1,194 @@
-// TEMPORARY: replaced by the key operations.
+// orvRegistry2: key operations and the two enumerations. As everywhere in
+// this class, registry failures answer False or Nothing and leave their
+// status in LastRegError; only failures of the platform itself are raised.
+#include <string>
+#include <vector>
+
+#include "collection.h"
+#include "com_error.h"
 #include "orv_registry.h"
+#include "reg_api.h"
+#include "reg_key.h"
+#include "reg_value.h"
+#include "support/text_routines.h"
+
 namespace orv {
-STDMETHODIMP OrvRegistry2::DeleteKey(RegistryRoot2_Const, BSTR, VARIANT_BOOL, VARIANT_BOOL*) { return E_NOTIMPL; }
-STDMETHODIMP OrvRegistry2::CreateKey(RegistryRoot2_Const, BSTR, VARIANT_BOOL*, VARIANT_BOOL*) { return E_NOTIMPL; }
-STDMETHODIMP OrvRegistry2::IsKeyExist(RegistryRoot2_Const, BSTR, VARIANT_BOOL*) { return E_NOTIMPL; }
-STDMETHODIMP OrvRegistry2::GetValues(RegistryRoot2_Const, BSTR, VARIANT_BOOL, _Collection**) { return E_NOTIMPL; }
-STDMETHODIMP OrvRegistry2::GetSubKeys(RegistryRoot2_Const, BSTR, _Collection**) { return E_NOTIMPL; }
-STDMETHODIMP OrvRegistry2::GetKey(RegistryRoot2_Const, BSTR, _RegKey**) { return E_NOTIMPL; }
+namespace {
+
+constexpr wchar_t kSource[] = L"Brindle0200.orvRegistry2";
+
+constexpr REGSAM kQueryValue = 0x0001;
+constexpr REGSAM kSetValue = 0x0002;
+constexpr REGSAM kQueryAndEnumerate = 0x0009;
+
+constexpr LONG kNoMoreItems = ERROR_NO_MORE_ITEMS;  // 259
+constexpr LONG kMoreData = ERROR_MORE_DATA;         // 234
+
+constexpr DWORD kCreatedNew = REG_CREATED_NEW_KEY;          // 1
+constexpr DWORD kOpenedExisting = REG_OPENED_EXISTING_KEY;  // 2
+
+// A BSTR keeps embedded NULs and may be NULL for the empty string.
+std::wstring Text(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::wstring(); }
+
+HKEY Root(RegistryRoot2_Const root) { return regapi::RootHandle(static_cast<std::int32_t>(root)); }
+
+// Room for a name the information query announced, plus slack for one that
+// grew since: the capacity variable; the buffer holds one character more.
+DWORD NameCapacity(DWORD longest) { return longest + 10; }
+
+IDispatch* AsDispatch(RegValueRecord* r) { return static_cast<_RegValue*>(r); }
+IDispatch* AsDispatch(RegKeyRecord* r) { return static_cast<_RegKey*>(r); }
+
+}  // namespace
+
+STDMETHODIMP OrvRegistry2::DeleteKey(RegistryRoot2_Const RegistryRoot, BSTR SubKey, VARIANT_BOOL Recursive,
+                                     VARIANT_BOOL* ret) {
+  return ComBoundary(IID__orvRegistry2, kSource, [&]() -> HRESULT {
+    if (!ret) return E_POINTER;
+    const LONG st = Track(regapi::DeleteKey(Wide(), Root(RegistryRoot), Text(SubKey), Recursive != VARIANT_FALSE));
+    *ret = st == ERROR_SUCCESS ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+  });
+}
+
+STDMETHODIMP OrvRegistry2::CreateKey(RegistryRoot2_Const RegistryRoot, BSTR SubKey, VARIANT_BOOL* lpKeyAlreadyExist,
+                                     VARIANT_BOOL* ret) {
+  return ComBoundary(IID__orvRegistry2, kSource, [&]() -> HRESULT {
+    if (!ret) return E_POINTER;
+    *ret = VARIANT_FALSE;
+    RegKeyHandle key;
+    DWORD disposition = 0;
+    if (Track(regapi::CreateKey(Wide(), Root(RegistryRoot), Text(SubKey), kSetValue, key.Put(), &disposition)) !=
+        ERROR_SUCCESS) {
+      return S_OK;
+    }
+    // An omitted argument may point at garbage: write it, never read it.
+    if (lpKeyAlreadyExist) {
+      if (disposition == kCreatedNew) *lpKeyAlreadyExist = VARIANT_FALSE;
+      if (disposition == kOpenedExisting) *lpKeyAlreadyExist = VARIANT_TRUE;
+    }
+    *ret = VARIANT_TRUE;
+    return S_OK;
+  });
+}
+
+STDMETHODIMP OrvRegistry2::IsKeyExist(RegistryRoot2_Const RegistryRoot, BSTR SubKey, VARIANT_BOOL* ret) {
+  return ComBoundary(IID__orvRegistry2, kSource, [&]() -> HRESULT {
+    if (!ret) return E_POINTER;
+    RegKeyHandle key;
+    const LONG st = Track(regapi::OpenKey(Wide(), Root(RegistryRoot), Text(SubKey), kQueryValue, key.Put()));
+    *ret = st == ERROR_SUCCESS ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+  });
+}
+
+STDMETHODIMP OrvRegistry2::GetValues(RegistryRoot2_Const RegistryRoot, BSTR SubKey, VARIANT_BOOL QueryData,
+                                     _Collection** ret) {
+  return ComBoundary(IID__orvRegistry2, kSource, [&]() -> HRESULT {
+    if (!ret) return E_POINTER;
+    *ret = nullptr;
+    RegKeyHandle key;
+    if (Track(regapi::OpenKey(Wide(), Root(RegistryRoot), Text(SubKey), kQueryValue, key.Put())) != ERROR_SUCCESS) {
+      return S_OK;
+    }
+    regapi::KeyInfo info;
+    if (Track(regapi::QueryInfoKey(Wide(), key.Get(), &info)) != ERROR_SUCCESS) return S_OK;
+
+    ComPtr<Collection> items = Collection::Create();
+    const DWORD capacity = NameCapacity(info.maxValueNameLen);
+    std::vector<BYTE> data;
+    for (DWORD i = 0; i < info.values; ++i) {
+      std::wstring name;
+      DWORD type = 0, size = 0;
+      const LONG st = Track(regapi::EnumValue(Wide(), key.Get(), i, capacity, &name, &type, nullptr, &size));
+      // Values deleted while we run end the list early; that is no failure.
+      if (st == kNoMoreItems) {
+        Track(ERROR_SUCCESS);
+        break;
+      }
+      if (st != ERROR_SUCCESS && st != kMoreData) return S_OK;
+
+      ComPtr<RegValueRecord> item;
+      if (QueryData != VARIANT_FALSE) {
+        DWORD count = 0;
+        data.assign(size, 0);
+        if (size > 0) {
+          count = size;
+          if (Track(regapi::EnumValue(Wide(), key.Get(), i, capacity, &name, &type, data.data(), &count)) !=
+              ERROR_SUCCESS) {
+            return S_OK;
+          }
+        }
+        // Data that does not convert still takes its place, as Nothing.
+        item = BytesToRegValue(name, static_cast<LONG>(type), data.data(), count);
+      } else {
+        Variant null;
+        V_VT(null.Get()) = VT_NULL;
+        Check(RegValueRecord::Create(name.c_str(), static_cast<LONG>(type), *null.Get(), &item),
+              L"A value record could not be made.");
+      }
+      items->Append(item ? AsDispatch(item.Get()) : nullptr);
+    }
+    *ret = items.Detach();
+    return S_OK;
+  });
+}
+
+STDMETHODIMP OrvRegistry2::GetSubKeys(RegistryRoot2_Const RegistryRoot, BSTR SubKey, _Collection** ret) {
+  return ComBoundary(IID__orvRegistry2, kSource, [&]() -> HRESULT {
+    if (!ret) return E_POINTER;
+    *ret = nullptr;
+    RegKeyHandle key;
+    if (Track(regapi::OpenKey(Wide(), Root(RegistryRoot), Text(SubKey), kQueryAndEnumerate, key.Put())) !=
+        ERROR_SUCCESS) {
+      return S_OK;
+    }
+    regapi::KeyInfo info;
+    if (Track(regapi::QueryInfoKey(Wide(), key.Get(), &info)) != ERROR_SUCCESS) return S_OK;
+
+    ComPtr<Collection> items = Collection::Create();
+    const DWORD nameCapacity = NameCapacity(info.maxSubKeyLen);
+    const DWORD classCapacity = NameCapacity(info.maxClassLen);
+    for (DWORD i = 0; i < info.subKeys; ++i) {
+      std::wstring name, keyClass;
+      FILETIME lastWrite{};
+      const LONG st = Track(
+          regapi::EnumKey(Wide(), key.Get(), i, nameCapacity, classCapacity, &name, &keyClass, &lastWrite));
+      if (st == kNoMoreItems) {
+        Track(ERROR_SUCCESS);
+        break;
+      }
+      // Unlike values, a key name that outgrew the buffer (234) is a failure.
+      if (st != ERROR_SUCCESS) return S_OK;
+      ComPtr<RegKeyRecord> item;
+      Check(RegKeyRecord::Create(name.c_str(), lastWrite, keyClass.c_str(), &item), L"A key record could not be made.");
+      items->Append(AsDispatch(item.Get()));
+    }
+    *ret = items.Detach();
+    return S_OK;
+  });
+}
+
+STDMETHODIMP OrvRegistry2::GetKey(RegistryRoot2_Const RegistryRoot, BSTR SubKey, _RegKey** ret) {
+  return ComBoundary(IID__orvRegistry2, kSource, [&]() -> HRESULT {
+    if (!ret) return E_POINTER;
+    *ret = nullptr;
+    const std::wstring path = Text(SubKey);
+    RegKeyHandle key;
+    if (Track(regapi::OpenKey(Wide(), Root(RegistryRoot), path, kQueryAndEnumerate, key.Put())) != ERROR_SUCCESS) {
+      return S_OK;
+    }
+    std::wstring keyClass;
+    FILETIME lastWrite{};
+    if (Track(regapi::QueryKeyClass(Wide(), key.Get(), &keyClass, &lastWrite)) != ERROR_SUCCESS) return S_OK;
+    // The name as the caller spelled it, not as the registry stores it.
+    std::wstring name;
+    Check(esGetFileName(path, 0, &name), L"The key name could not be taken from the path.");
+    ComPtr<RegKeyRecord> item;
+    Check(RegKeyRecord::Create(name.c_str(), lastWrite, keyClass.c_str(), &item), L"A key record could not be made.");
+    *ret = item.Detach();
+    return S_OK;
+  });
+}
+
 }  // namespace orv

@@ -8,6 +8,14 @@ HKEY RootHandle(std::int32_t root) {
   return reinterpret_cast<HKEY>(static_cast<LONG_PTR>(root));
 }
 
+namespace {
+
+// No registry name holds a NUL: the entry points would stop at it and act on
+// a shorter name (a parent key, another value), so such names address nothing.
+bool HasNul(const std::wstring& text) { return text.find(L'\0') != std::wstring::npos; }
+
+}  // namespace
+
 std::string ToAnsi(const std::wstring& text) {
   if (text.empty()) return {};
   const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
@@ -25,30 +33,36 @@ std::wstring FromAnsi(const char* text, std::size_t length) {
 }
 
 LONG OpenKey(bool wide, HKEY root, const std::wstring& subKey, REGSAM access, HKEY* out) {
+  if (HasNul(subKey)) return ERROR_INVALID_PARAMETER;
   return wide ? RegOpenKeyExW(root, subKey.c_str(), 0, access, out)
               : RegOpenKeyExA(root, ToAnsi(subKey).c_str(), 0, access, out);
 }
 
 LONG CreateKey(bool wide, HKEY root, const std::wstring& subKey, REGSAM access, HKEY* out, DWORD* disposition) {
+  if (HasNul(subKey)) return ERROR_INVALID_PARAMETER;
   return wide ? RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, access, nullptr, out, disposition)
               : RegCreateKeyExA(root, ToAnsi(subKey).c_str(), 0, nullptr, 0, access, nullptr, out, disposition);
 }
 
 LONG QueryValue(bool wide, HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size) {
+  if (HasNul(name)) return ERROR_INVALID_PARAMETER;
   return wide ? RegQueryValueExW(key, name.c_str(), nullptr, type, data, size)
               : RegQueryValueExA(key, ToAnsi(name).c_str(), nullptr, type, data, size);
 }
 
 LONG SetValue(bool wide, HKEY key, const std::wstring& name, DWORD type, const BYTE* data, DWORD size) {
+  if (HasNul(name)) return ERROR_INVALID_PARAMETER;
   return wide ? RegSetValueExW(key, name.c_str(), 0, type, data, size)
               : RegSetValueExA(key, ToAnsi(name).c_str(), 0, type, data, size);
 }
 
 LONG DeleteValue(bool wide, HKEY key, const std::wstring& name) {
+  if (HasNul(name)) return ERROR_INVALID_PARAMETER;
   return wide ? RegDeleteValueW(key, name.c_str()) : RegDeleteValueA(key, ToAnsi(name).c_str());
 }
 
 LONG DeleteKey(bool wide, HKEY root, const std::wstring& subKey, bool recursive) {
+  if (HasNul(subKey)) return ERROR_INVALID_PARAMETER;
   if (wide) return static_cast<LONG>(recursive ? SHDeleteKeyW(root, subKey.c_str()) : SHDeleteEmptyKeyW(root, subKey.c_str()));
   const std::string a = ToAnsi(subKey);
   return static_cast<LONG>(recursive ? SHDeleteKeyA(root, a.c_str()) : SHDeleteEmptyKeyA(root, a.c_str()));
@@ -64,14 +78,13 @@ LONG QueryInfoKey(bool wide, HKEY key, KeyInfo* info) {
 }
 
 LONG QueryKeyClass(bool wide, HKEY key, std::wstring* keyClass, FILETIME* lastWrite) {
-  // Ask for the class length first, so any class string fits.
-  KeyInfo info;
-  if (LONG st = QueryInfoKey(wide, key, &info); st != ERROR_SUCCESS) return st;
-  DWORD capacity = info.maxClassLen + 1;
-  DWORD length = 0;
-  LONG st;
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    length = capacity;
+  // The information query reports only the longest class of the sub-keys, not
+  // the key's own; so start with room for a usual class and grow while the
+  // buffer is too small (234 on Windows; Wine's wide form answers 122).
+  constexpr DWORD kLargest = 1u << 16;
+  LONG st = ERROR_SUCCESS;
+  for (DWORD capacity = 256;; capacity *= 2) {
+    DWORD length = capacity;
     if (wide) {
       std::wstring buf(capacity, L'\0');
       st = RegQueryInfoKeyW(key, buf.data(), &length, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -83,10 +96,8 @@ LONG QueryKeyClass(bool wide, HKEY key, std::wstring* keyClass, FILETIME* lastWr
                             nullptr, nullptr, lastWrite);
       if (st == ERROR_SUCCESS) *keyClass = FromAnsi(buf.data(), length < capacity ? length : capacity);
     }
-    if (st != ERROR_MORE_DATA) break;
-    capacity = capacity * 2 + 16;
+    if ((st != ERROR_MORE_DATA && st != ERROR_INSUFFICIENT_BUFFER) || capacity >= kLargest) return st;
   }
-  return st;
 }
 
 LONG EnumValue(bool wide, HKEY key, DWORD index, DWORD nameCapacity, std::wstring* name, DWORD* type,

@@ -1,0 +1,154 @@
+#!/usr/bin/env bash
+# Registers Brindle0200.dll in the project's Wine prefix as an installer
+# would, checks the registration with reg.exe, runs the VBScript client tests
+# under cscript, unregisters and checks that everything is gone again.
+#
+# Wine's cscript prints nothing for a script error and exits 0, so every
+# script ends with its own tally "N passed, M failed"; a script without that
+# line, or with M > 0, fails.
+#
+# Usage: run_client_tests.sh <folder holding Brindle0200.dll>
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../cmake/wine-env.sh"
+orv_ensure_prefix
+# One registration at a time in a prefix, whichever build folder asks.
+exec 8>"$WINEPREFIX.client.lock"
+flock 8
+
+bin=$(cd "$1" && pwd)
+dll=$bin/Brindle0200.dll
+[ -f "$dll" ] || { echo "no $dll" >&2; exit 1; }
+
+# Z: is the Unix root in every Wine prefix.
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+windll=$(winpath "$dll")
+
+libid='{5DF3BAEB-A157-40F5-BAF6-7BE0824A20F6}'
+proxy_stub='{00020424-0000-0000-C000-000000000046}'
+collection_iid='{A4C46780-499F-101B-BB78-00AA00383CBB}'
+# class id, ProgID
+classes=(
+  '{3DEAA128-D630-4170-8089-A405BFDA9B68} Brindle0200.orvRegistry2'
+  '{012513C3-7B54-4EEF-A3FD-A6F55147B50D} Brindle0200.orvOrvaneSettings2'
+)
+interfaces=(
+  '{0A2BDC59-E697-4C45-98D3-BE49C7E20209}'   # _orvRegistry2
+  '{8C188C18-45DD-45FE-A726-EF971CFBB39A}'   # _RegKey
+  '{419A267A-2463-4338-AB72-F551B4EB1B89}'   # _RegValue
+  '{9E1A8F26-5A92-408E-8425-B047AA03F1DF}'   # _orvOrvaneSettings2
+  '{CCCCB5ED-5749-4676-B452-B88AA992213E}'   # its earlier identifier
+)
+
+passed=0
+failed=0
+ok() { passed=$((passed + 1)); }
+fail() { failed=$((failed + 1)); echo "FAIL $*"; }
+
+wreg() { "$ORV_WINE64" reg "$@" 2>/dev/null | tr -d '\r'; }
+# The data of one value ("" names the default value); exit 1 when it is absent.
+reg_value() {
+  local key=$1 name=$2 out
+  if [ -z "$name" ]; then out=$(wreg query "$key" /ve) || return 1
+  else out=$(wreg query "$key" /v "$name") || return 1
+  fi
+  echo "$out" | sed -n -E 's/^    .*    REG_[A-Z_]+    ?//p' | head -n 1
+}
+key_exists() { wreg query "$1" >/dev/null; }
+
+expect_value() {  # key, value name, wanted data; letter case is the registry's own business
+  local got
+  if ! got=$(reg_value "$1" "$2"); then fail "$1 [${2:-(Default)}] is missing"; return; fi
+  if [ "${got,,}" = "${3,,}" ]; then ok; else fail "$1 [${2:-(Default)}] = '$got', want '$3'"; fi
+}
+expect_key() { if key_exists "$1"; then ok; else fail "$1 is missing"; fi; }
+expect_no_key() { if key_exists "$1"; then fail "$1 is still there"; else ok; fi; }
+
+# A script's tally; the script's own output is shown as it is.
+run_script() {
+  local script=$1 out tally
+  shift
+  out=$("$ORV_WINE64" cscript //nologo "$(winpath "$script")" "$@" 2>&1 | tr -d '\r')
+  [ -n "$out" ] && echo "$out" | sed 's/^/    /'
+  tally=$(echo "$out" | grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -n 1)
+  if [ -z "$tally" ]; then
+    fail "$(basename "$script"): no closing tally (the script stopped early)"
+  elif [ "$(echo "$tally" | cut -d' ' -f3)" != 0 ] || [ "$(echo "$tally" | cut -d' ' -f1)" = 0 ]; then
+    fail "$(basename "$script"): $tally"
+  else
+    ok
+  fi
+}
+
+registered=0
+unregister() {
+  [ $registered = 1 ] || return 0
+  registered=0
+  "$ORV_WINE64" regsvr32 /u /s "$windll"
+}
+trap unregister EXIT
+
+# The runtime's collection interface belongs to the runtime: whatever is
+# there before (usually nothing) must be there, unchanged, at every step.
+collection_before=$(wreg query "HKCR\\Interface\\$collection_iid" /s)
+
+echo "== register $windll"
+if "$ORV_WINE64" regsvr32 /s "$windll"; then registered=1; ok; else fail "regsvr32 /s answered $?"; fi
+
+echo "== registry entries"
+for entry in "${classes[@]}"; do
+  read -r clsid progid <<<"$entry"
+  expect_value "HKCR\\CLSID\\$clsid\\InprocServer32" "" "$windll"
+  expect_value "HKCR\\CLSID\\$clsid\\InprocServer32" ThreadingModel Apartment
+  expect_value "HKCR\\CLSID\\$clsid\\ProgID" "" "$progid"
+  expect_value "HKCR\\CLSID\\$clsid\\TypeLib" "" "$libid"
+  expect_value "HKCR\\$progid\\CLSID" "" "$clsid"
+done
+for clsid in '{AC39F012-D1F6-42B3-B676-3CFE08E1C7C3}' '{D0FA0766-712E-42DC-BDB3-94CE31BCBEE9}'; do
+  expect_no_key "HKCR\\CLSID\\$clsid"   # RegKey and RegValue are made by the library only
+done
+expect_value "HKCR\\TypeLib\\$libid\\1.1" "" "Orvane - Brindle 2.00"
+expect_value "HKCR\\TypeLib\\$libid\\1.1\\0\\win64" "" "$windll"
+for iid in "${interfaces[@]}"; do
+  expect_value "HKCR\\Interface\\$iid\\ProxyStubClsid32" "" "$proxy_stub"
+  expect_value "HKCR\\Interface\\$iid\\TypeLib" "" "$libid"
+done
+if [ "$(wreg query "HKCR\\Interface\\$collection_iid" /s)" = "$collection_before" ]; then ok
+else fail "registration touched HKCR\\Interface\\$collection_iid"; fi
+
+echo "== client scripts"
+for script in "$here"/*.vbs; do
+  echo "-- $(basename "$script")"
+  run_script "$script"
+done
+
+echo "== stored bytes, read with reg.exe"
+stored="Software\\OrvaneTests\\client-$$"
+run_script "$here/stored/write_values.vbs" "$stored"
+expect_value "HKCU\\$stored" text "Orvane - Brindle"
+expect_value "HKCU\\$stored" "" "default value"
+expect_value "HKCU\\$stored" dword 0xffffffff
+expect_value "HKCU\\$stored" big_endian 0x1
+expect_value "HKCU\\$stored" expand "%SystemRoot%\\x"
+expect_value "HKCU\\$stored" multi 'a\0b'
+expect_value "HKCU\\$stored" binary 01020000
+# Only the type is checked here: reg.exe shows REG_EXPAND_SZ data as stored.
+if wreg query "HKCU\\$stored" /v expand | grep -q 'REG_EXPAND_SZ'; then ok; else fail "expand is not REG_EXPAND_SZ"; fi
+wreg delete "HKCU\\$stored" /f >/dev/null
+
+echo "== unregister"
+if "$ORV_WINE64" regsvr32 /u /s "$windll"; then registered=0; ok; else fail "regsvr32 /u /s answered $?"; fi
+for entry in "${classes[@]}"; do
+  read -r clsid progid <<<"$entry"
+  expect_no_key "HKCR\\CLSID\\$clsid"
+  expect_no_key "HKCR\\$progid"
+done
+expect_no_key "HKCR\\TypeLib\\$libid"
+for iid in "${interfaces[@]}"; do expect_no_key "HKCR\\Interface\\$iid"; done
+if [ "$(wreg query "HKCR\\Interface\\$collection_iid" /s)" = "$collection_before" ]; then ok
+else fail "unregistration touched HKCR\\Interface\\$collection_iid"; fi
+echo "-- unregistered/progid_gone.vbs"
+run_script "$here/unregistered/progid_gone.vbs"
+
+echo "$passed passed, $failed failed"
+[ $failed = 0 ]
