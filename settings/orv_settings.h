@@ -46,6 +46,8 @@ class OrvOrvaneSettings2 final : public DispatchObject<_orvOrvaneSettings2> {
 
  private:
   OrvOrvaneSettings2() = default;
+  // Methods call each other through the public interface, as a client would.
+  _orvOrvaneSettings2* Self() { return this; }
   ComPtr<OrvRegistry2> registry_;
 };
 

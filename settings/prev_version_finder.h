@@ -1,0 +1,20 @@
+// Finds the newest version key of an application that is older than the
+// running version, so a setting missing under the new version can be read
+// from where the previous one left it.
+#pragma once
+#include <string>
+
+#include "registry/brindle_idl.h"
+
+namespace orv {
+
+// "Software\Larkspur Forge\Orvane\" + the title, as given.
+std::wstring ApplicationKeyPath(const std::wstring& appTitle);
+
+// The version text of the newest version key strictly older than
+// major.minor, or "" when there is none. Throws ComError when the registry
+// object or a support routine fails.
+std::wstring FindPreviousVersion(_orvRegistry2* registry, LONG root, const std::wstring& appTitle, LONG major,
+                                 LONG minor);
+
+}  // namespace orv
