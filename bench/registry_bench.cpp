@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_common.h"
 #include "registry/brindle_idl.h"
 #include "tests/common/server_loader.h"
 
@@ -15,42 +16,13 @@ namespace {
 
 using orv::Bstr;
 using orv::ComPtr;
+using orv::bench::BestSeconds;
+using orv::bench::DirectRead;
 
 constexpr wchar_t kBase[] = L"Software\\OrvaneBench";
 constexpr auto kRoot = static_cast<RegistryRoot2_Const>(0x80000001);  // HKEY_CURRENT_USER
 
-double Now() {
-  static LARGE_INTEGER f = [] { LARGE_INTEGER q; QueryPerformanceFrequency(&q); return q; }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
-// Best of several rounds, so a stray pause on the machine does not count.
-template <class F>
-double BestSeconds(int rounds, F&& f) {
-  double best = 1e30;
-  for (int r = 0; r < rounds; ++r) {
-    const double a = Now();
-    f();
-    const double s = Now() - a;
-    if (s < best) best = s;
-  }
-  return best;
-}
-
-bool DirectGetValue(const std::wstring& path, const wchar_t* name, std::vector<BYTE>& buf) {
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
-  DWORD type = 0, size = 0;
-  LONG st = RegQueryValueExW(key, name, nullptr, &type, nullptr, &size);
-  if (st == ERROR_SUCCESS && size > 0) {
-    buf.resize(size);
-    st = RegQueryValueExW(key, name, nullptr, &type, buf.data(), &size);
-  }
-  RegCloseKey(key);
-  return st == ERROR_SUCCESS;
-}
 
 std::size_t DirectEnumValues(const std::wstring& path) {
   HKEY key;
@@ -100,7 +72,7 @@ int main() {
   Bstr subKey(single.c_str()), valueName(L"Path"), manyKey(many.c_str());
   std::vector<BYTE> buf;
   const double direct = BestSeconds(5, [&] {
-    for (int i = 0; i < kCalls; ++i) DirectGetValue(single, L"Path", buf);
+    for (int i = 0; i < kCalls; ++i) DirectRead(single, L"Path", buf);
   });
   const double ours = BestSeconds(5, [&] {
     for (int i = 0; i < kCalls; ++i) {

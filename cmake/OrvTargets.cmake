@@ -31,6 +31,12 @@ function(orv_add_gtest target)
   set_tests_properties(${target} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 1200)
 endfunction()
 
+# A test program that loads Brindle0200.dll from bin/, as tests/common/server_loader.h does.
+function(orv_add_server_test target)
+  orv_add_gtest(${target} SOURCES ${ARGN} LIBS brindle_guids orv_support ole32 oleaut32 advapi32 uuid)
+  add_dependencies(${target} Brindle0200)
+endfunction()
+
 function(orv_add_import_table_test)
   if(NOT WIN32)
     return()

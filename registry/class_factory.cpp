@@ -3,31 +3,14 @@
 #include <new>
 
 #include "module.h"
+#include "ref_counted.h"
 
 namespace orv {
 namespace {
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public RefCounted<IClassFactory> {
  public:
-  explicit ClassFactory(CreateInstanceFn create) : create_(create) { module::ObjectCreated(); }
-  ~ClassFactory() { module::ObjectDestroyed(); }
-  ClassFactory(const ClassFactory&) = delete;
-  ClassFactory& operator=(const ClassFactory&) = delete;
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
-    *ppv = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG r = InterlockedDecrement(&refs_);
-    if (r == 0) delete this;
-    return static_cast<ULONG>(r);
-  }
+  explicit ClassFactory(CreateInstanceFn create) : create_(create) {}
 
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
     if (!ppv) return E_POINTER;
@@ -42,7 +25,6 @@ class ClassFactory final : public IClassFactory {
 
  private:
   CreateInstanceFn create_;
-  LONG refs_ = 1;
 };
 
 }  // namespace

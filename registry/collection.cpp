@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "com_error.h"
+#include "ref_counted.h"
 
 namespace orv {
 namespace {
@@ -40,28 +41,11 @@ std::size_t Position(const VARIANT* index, std::size_t count, bool allowEnd) {
 }
 
 // Snapshot enumerator for For Each.
-class ItemEnumerator final : public IEnumVARIANT {
+class ItemEnumerator final : public RefCounted<IEnumVARIANT> {
  public:
   ItemEnumerator(std::shared_ptr<const std::vector<Variant>> items, std::size_t pos)
-      : items_(std::move(items)), pos_(pos) { module::ObjectCreated(); }
-  ~ItemEnumerator() { module::ObjectDestroyed(); }
-  ItemEnumerator(const ItemEnumerator&) = delete;
-  ItemEnumerator& operator=(const ItemEnumerator&) = delete;
+      : items_(std::move(items)), pos_(pos) {}
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IEnumVARIANT) return E_NOINTERFACE;
-    *ppv = static_cast<IEnumVARIANT*>(this);
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG r = InterlockedDecrement(&refs_);
-    if (r == 0) delete this;
-    return static_cast<ULONG>(r);
-  }
   STDMETHODIMP Next(ULONG count, VARIANT* out, ULONG* fetched) override {
     if (!out) return E_POINTER;
     ULONG n = 0;
@@ -91,7 +75,6 @@ class ItemEnumerator final : public IEnumVARIANT {
  private:
   std::shared_ptr<const std::vector<Variant>> items_;
   std::size_t pos_;
-  LONG refs_ = 1;
 };
 
 }  // namespace

@@ -7,22 +7,8 @@ Const HKEY_CURRENT_USER = &H80000001
 Const REG_SZ = 1
 Const REG_DWORD = 4
 
-Dim passed, failed, ok
-passed = 0
-failed = 0
+Dim ok
 
-Sub Check(name, result)
-  If Err.Number <> 0 Then
-    WScript.Echo "FAIL " & name & ": error &H" & Hex(Err.Number) & " " & Err.Description
-    failed = failed + 1
-  ElseIf result = True Then
-    passed = passed + 1
-  Else
-    WScript.Echo "FAIL " & name
-    failed = failed + 1
-  End If
-  Err.Clear
-End Sub
 
 Randomize
 Dim base, reg
@@ -103,4 +89,4 @@ ok = False : ok = reg.DeleteKey(HKEY_CURRENT_USER, base & "\a") : Check "recursi
 ok = True : ok = reg.IsKeyExist(HKEY_CURRENT_USER, base & "\a\b") : Check "the tree is gone", ok = False
 
 ok = False : ok = reg.DeleteKey(HKEY_CURRENT_USER, base) : Check "clean up", ok
-WScript.Echo passed & " passed, " & failed & " failed"
+Tally

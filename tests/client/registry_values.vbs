@@ -11,22 +11,8 @@ Const REG_BINARY = 3
 Const REG_DWORD = 4
 Const REG_MULTI_SZ = 7
 
-Dim passed, failed, ok
-passed = 0
-failed = 0
+Dim ok
 
-Sub Check(name, result)
-  If Err.Number <> 0 Then
-    WScript.Echo "FAIL " & name & ": error &H" & Hex(Err.Number) & " " & Err.Description
-    failed = failed + 1
-  ElseIf result = True Then
-    passed = passed + 1
-  Else
-    WScript.Echo "FAIL " & name
-    failed = failed + 1
-  End If
-  Err.Clear
-End Sub
 
 Randomize
 Dim base
@@ -125,4 +111,4 @@ Set record = CreateObject("Brindle0200.RegValue")
 ok = (Err.Number <> 0) : Err.Clear : Check "RegValue has no ProgID", ok
 
 ok = False : ok = reg.DeleteKey(HKEY_CURRENT_USER, base) : Check "clean up", ok
-WScript.Echo passed & " passed, " & failed & " failed"
+Tally

@@ -65,10 +65,15 @@ expect_key() { if key_exists "$1"; then ok; else fail "$1 is missing"; fi; }
 expect_no_key() { if key_exists "$1"; then fail "$1 is still there"; else ok; fi; }
 
 # A script's tally; the script's own output is shown as it is.
+# Each script runs behind the shared checks of common/check.vbs (Wine's
+# VBScript has neither ExecuteGlobal nor .wsf includes).
+scratch=$(mktemp -d)
 run_script() {
-  local script=$1 out tally
+  local script=$1 out tally combined
   shift
-  out=$("$ORV_WINE64" cscript //nologo "$(winpath "$script")" "$@" 2>&1 | tr -d '\r')
+  combined="$scratch/$(basename "$script")"
+  cat "$here/common/check.vbs" "$script" >"$combined"
+  out=$("$ORV_WINE64" cscript //nologo "$(winpath "$combined")" "$@" 2>&1 | tr -d '\r')
   [ -n "$out" ] && echo "$out" | sed 's/^/    /'
   tally=$(echo "$out" | grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -n 1)
   if [ -z "$tally" ]; then
@@ -86,7 +91,7 @@ unregister() {
   registered=0
   "$ORV_WINE64" regsvr32 /u /s "$windll"
 }
-trap unregister EXIT
+trap 'unregister; rm -rf "$scratch"' EXIT
 
 # The runtime's collection interface belongs to the runtime: whatever is
 # there before (usually nothing) must be there, unchanged, at every step.

@@ -10,22 +10,8 @@ Class ScriptApp
   Public Minor
 End Class
 
-Dim passed, failed, ok
-passed = 0
-failed = 0
+Dim ok
 
-Sub Check(name, result)
-  If Err.Number <> 0 Then
-    WScript.Echo "FAIL " & name & ": error &H" & Hex(Err.Number) & " " & Err.Description
-    failed = failed + 1
-  ElseIf result = True Then
-    passed = passed + 1
-  Else
-    WScript.Echo "FAIL " & name
-    failed = failed + 1
-  End If
-  Err.Clear
-End Sub
 
 ' Records what the last statement raised, then clears it for the next check.
 Dim number, source, description
@@ -69,4 +55,4 @@ app.Minor = 2
 path = Empty : path = store.GetSettingPath2((app))
 ok = False : ok = (Left(path, Len("Software\Larkspur Forge\Orvane\Orvane - error test\Version ")) = "Software\Larkspur Forge\Orvane\Orvane - error test\Version ") : Check "works after an error: " & path, ok
 
-WScript.Echo passed & " passed, " & failed & " failed"
+Tally

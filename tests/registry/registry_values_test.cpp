@@ -15,29 +15,14 @@
 
 #include "registry/brindle_idl.h"
 #include "support/com_types.h"
-#include "tests/common/server_loader.h"
+#include "tests/common/server_environment.h"
 
 namespace orv::test {
 namespace {
 
 constexpr auto kHkcu = static_cast<RegistryRoot2_Const>(-2147483647);  // 0x80000001
 
-std::unique_ptr<ServerLoader> g_loader;
-std::wstring g_base;
-
-class Environment : public ::testing::Environment {
-  void SetUp() override {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    g_loader = std::make_unique<ServerLoader>();
-    g_base = L"Software\\OrvaneTests\\values-" + std::to_wstring(GetCurrentProcessId());
-  }
-  void TearDown() override {
-    RegDeleteTreeW(HKEY_CURRENT_USER, g_base.c_str());
-    g_loader.reset();
-    CoUninitialize();
-  }
-};
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new Environment);
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new ServerEnvironment(L"values"));
 
 // ---- VARIANTs as callers send them ----------------------------------------
 

@@ -4,22 +4,8 @@ On Error Resume Next
 
 Const HKEY_CURRENT_USER = &H80000001
 
-Dim passed, failed, ok
-passed = 0
-failed = 0
+Dim ok
 
-Sub Check(name, result)
-  If Err.Number <> 0 Then
-    WScript.Echo "FAIL " & name & ": error &H" & Hex(Err.Number) & " " & Err.Description
-    failed = failed + 1
-  ElseIf result = True Then
-    passed = passed + 1
-  Else
-    WScript.Echo "FAIL " & name
-    failed = failed + 1
-  End If
-  Err.Clear
-End Sub
 
 Dim key, reg, shell, bytes
 key = WScript.Arguments(0)
@@ -34,4 +20,4 @@ Set shell = CreateObject("WScript.Shell")
 shell.RegWrite "HKCU\" & key & "\seed", 513, "REG_BINARY"
 bytes = reg.GetValue(HKEY_CURRENT_USER, key, "seed").Data
 ok = False : ok = reg.SetValue(HKEY_CURRENT_USER, key, "binary", 3, bytes) : Check "binary", ok
-WScript.Echo passed & " passed, " & failed & " failed"
+Tally
