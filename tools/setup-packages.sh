@@ -9,6 +9,7 @@ packages=(
   libwine-dev
   wine wine64 wine32:i386
   xvfb xdotool xclip imagemagick x11-utils
+  fonts-wine fonts-liberation python3
   googletest clang libclang-rt-14-dev
   util-linux
   pwgen

@@ -1,0 +1,109 @@
+// frmMain: Quorlet's only window. Its controls come from the layout table;
+// its handlers carry the names of the events they answer.
+#pragma once
+#include <windows.h>
+#include <oaidl.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+#include "about_box_service.h"
+#include "clipboard_service.h"
+#include "main_window_layout.h"
+#include "support/com_types.h"
+
+namespace orv::quorlet {
+
+class MainWindow {
+ public:
+  explicit MainWindow(ComPtr<IDispatch> appObject);
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Loads the window (Form_Load) and shows it modeless, owned by `owner`.
+  void Show(HWND owner);
+  // Null once the window is unloaded.
+  HWND Handle() const { return hwnd_; }
+
+  // Key preview, called by the message loop for every message before the
+  // dialog keys and the focused control see it. True: the message is done.
+  bool PreviewMessage(const MSG& msg);
+  // Shows the button Enter presses; called after the dialog keys moved the focus.
+  void RefreshDefaultButton();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                    DWORD_PTR self);
+  static LRESULT CALLBACK UpDownProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR self);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCommand(int id, int code);
+
+  void CreateControls();
+  HWND Control(std::wstring_view name, int index = -1) const;
+  HWND TextBoxOf(const NumberChoice& choice) const { return Control(choice.textBox, choice.index); }
+  HWND UpDownOf(const NumberChoice& choice) const { return Control(choice.upDown, choice.index); }
+  const NumberChoice* ChoiceOfTextBox(HWND textBox) const;
+  const NumberChoice* ChoiceOfUpDown(HWND upDown) const;
+  bool IsTextBox(HWND hwnd) const;
+
+  // Up-down values; setting udNumSections raises its change.
+  std::int32_t Value(HWND upDown) const;
+  void SetValue(HWND upDown, std::int32_t value);
+  void Range(HWND upDown, std::int32_t* minimum, std::int32_t* maximum) const;
+
+  // Form events and procedures.
+  void Form_Load();
+  void Form_Unload();
+  void Unload();
+  void InitControls();
+  void KeepBuddyLayout(HWND textBox, HWND upDown, bool restore);
+  void SetMonoFont(HWND control);
+  void LoadGeneratorSettings();
+  void SaveGeneratorSettings();
+  void GeneratePassword();
+  void cmdCopy_Click();
+  void txtPassword_GotFocus();
+  void txtPassword_LostFocus();
+  bool Form_KeyDown(int keyCode, int shift);
+  void TextBox_KeyDown(const NumberChoice& choice, int keyCode, int shift);
+  void udNumSections_Change();
+  void UpDown_MouseDown(const NumberChoice& choice);
+  void SetDefaultButton(int id);
+
+  // Fonts are made once per distinct description and live as long as the window.
+  HFONT FontFor(const LOGFONTW& description);
+  bool ChangeFont(HWND control, void (*change)(LOGFONTW&, int dpi));
+
+  ClipboardService& Clipboard();
+  AboutBoxService& AboutBox();
+
+  ComPtr<IDispatch> app_;
+  HWND hwnd_ = nullptr;
+  std::array<HWND, kLayoutRows> controls_{};
+  int dpiX_ = 96, dpiY_ = 96;
+  int defaultButtonId_ = 0;
+  bool unloading_ = false;
+  HWND savedFocus_ = nullptr;
+  // KeepBuddyLayout's saved up-down Left and text box Width, in twips.
+  std::int32_t savedUpDownLeft_ = 0, savedTextBoxWidth_ = 0;
+
+  struct FontDeleter {
+    void operator()(HFONT font) const { DeleteObject(font); }
+  };
+  struct FontEntry {
+    LOGFONTW description;
+    std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter> font;
+  };
+  std::vector<FontEntry> fonts_;
+
+  std::unique_ptr<ClipboardService> clipboard_;
+  std::unique_ptr<AboutBoxService> aboutBox_;
+};
+
+}  // namespace orv::quorlet

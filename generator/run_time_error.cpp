@@ -1,0 +1,47 @@
+#include "run_time_error.h"
+
+#include <oleauto.h>
+
+#include <cstdio>
+
+#include "app_identity.h"
+#include "support/com_types.h"
+
+namespace orv::quorlet {
+
+std::wstring SystemErrorText(HRESULT code) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text(buffer ? buffer : L"", length);
+  LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+  return text;
+}
+
+void Raise(HRESULT code) { throw RunTimeError(code, SystemErrorText(code)); }
+
+void CheckCom(HRESULT hr) {
+  if (SUCCEEDED(hr)) return;
+  ComPtr<IErrorInfo> info;
+  std::wstring description;
+  if (GetErrorInfo(0, info.Put()) == S_OK && info) {
+    Bstr text;
+    if (SUCCEEDED(info->GetDescription(text.Put())) && text.Get()) description.assign(text.Get(), text.Length());
+  }
+  if (description.empty()) description = SystemErrorText(hr);
+  throw RunTimeError(hr, std::move(description));
+}
+
+void EndWithError(HRESULT code, const std::wstring& description) {
+  wchar_t number[64];
+  std::swprintf(number, 64, L"%ld (0x%08lX)", static_cast<long>(code), static_cast<unsigned long>(code));
+  std::wstring text = L"Ошибка выполнения " + std::wstring(number) + L":\n\n" +
+                      (description.empty() ? std::wstring(L"Неизвестная ошибка.") : description);
+  // Owned by no window: the one that failed may be half gone.
+  MessageBoxW(nullptr, text.c_str(), kExeName, MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+  ExitProcess(static_cast<UINT>(code));
+}
+
+}  // namespace orv::quorlet
