@@ -6,13 +6,10 @@
 
 #include "com_types.h"
 
+#include "win_status.h"
+
 namespace orv {
 namespace {
-
-Status LastError() {
-  const DWORD e = GetLastError();
-  return e ? HRESULT_FROM_WIN32(e) : kFail;
-}
 
 constexpr wchar_t kAppPathsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
@@ -30,7 +27,7 @@ Status GetProgramPath(std::wstring* out) {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
     const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) return LastError();
+    if (n == 0) return LastErrorStatus();
     if (n < buffer.size()) {
       out->assign(buffer.data(), n);
       return kOk;
@@ -66,7 +63,7 @@ Status esOpenReadMeFile(HWND owner, std::wstring* out) {
   if (const std::size_t dot = name.find_last_of(L'.'); dot != std::wstring::npos) name.erase(dot);
   const std::wstring readMe = path.substr(0, slash == std::wstring::npos ? 0 : slash + 1) + name + L"-ReadMe.txt";
   // The shell would show its own error box for a missing file; report it instead.
-  if (GetFileAttributesW(readMe.c_str()) == INVALID_FILE_ATTRIBUTES) return LastError();
+  if (GetFileAttributesW(readMe.c_str()) == INVALID_FILE_ATTRIBUTES) return LastErrorStatus();
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
@@ -78,11 +75,11 @@ Status esOpenReadMeFile(HWND owner, std::wstring* out) {
   // would cost every run of the program a large library.
   using ShellExecuteExFn = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
   static const HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (!shell) return LastError();
+  if (!shell) return LastErrorStatus();
   const auto shellExecuteEx =
       reinterpret_cast<ShellExecuteExFn>(reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteExW")));
-  if (!shellExecuteEx) return LastError();
-  if (!shellExecuteEx(&info)) return LastError();
+  if (!shellExecuteEx) return LastErrorStatus();
+  if (!shellExecuteEx(&info)) return LastErrorStatus();
   *out = readMe;
   return kOk;
 }

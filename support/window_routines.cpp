@@ -4,13 +4,10 @@
 
 #include "app_routines.h"
 
+#include "win_status.h"
+
 namespace orv {
 namespace {
-
-Status LastError() {
-  const DWORD e = GetLastError();
-  return e ? HRESULT_FROM_WIN32(e) : kFail;
-}
 
 constexpr wchar_t kOwnerClass[] = L"OrvaneProgramOwner";
 
@@ -23,7 +20,7 @@ Status RegisterOwnerClass(HINSTANCE instance) {
   wc.hInstance = instance;
   wc.lpszClassName = kOwnerClass;
   if (RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS) return kOk;
-  return LastError();
+  return LastErrorStatus();
 }
 
 // The program's file name without its extension: the owner window's title.
@@ -68,7 +65,7 @@ Status esGetThunderMainHandle(HWND* out) {
   // Never shown: a top-level window, so that it can own other top-level windows.
   HWND owner = CreateWindowExW(0, kOwnerClass, ProgramBaseName().c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                instance, nullptr);
-  if (!owner) return LastError();
+  if (!owner) return LastErrorStatus();
   g_owner = owner;
   *out = owner;
   return kOk;
@@ -83,9 +80,9 @@ Status asSetWindowResIconAll(HWND window, const std::wstring& resourceName) {
                                          GetSystemMetrics(cy), LR_SHARED));
   };
   const HICON large = load(SM_CXICON, SM_CYICON);
-  if (!large) return LastError();
+  if (!large) return LastErrorStatus();
   const HICON small = load(SM_CXSMICON, SM_CYSMICON);
-  if (!small) return LastError();
+  if (!small) return LastErrorStatus();
   SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));
   SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
   return kOk;
@@ -95,15 +92,15 @@ Status esCenterFormEx(HWND window, HWND over, RECT* out) {
   if (!out) return kPointer;
   if (!IsWindow(window) || (over && !IsWindow(over))) return kInvalidArg;
   RECT rect;
-  if (!GetWindowRect(window, &rect)) return LastError();
+  if (!GetWindowRect(window, &rect)) return LastErrorStatus();
   MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
   if (!GetMonitorInfoW(MonitorFromWindow(over ? over : window, MONITOR_DEFAULTTONEAREST), &monitor)) {
-    return LastError();
+    return LastErrorStatus();
   }
   const RECT work = monitor.rcWork;
   RECT area = work;
-  if (over && !GetWindowRect(over, &area)) return LastError();
+  if (over && !GetWindowRect(over, &area)) return LastErrorStatus();
   const LONG width = rect.right - rect.left, height = rect.bottom - rect.top;
   LONG left = area.left + (area.right - area.left - width) / 2;
   LONG top = area.top + (area.bottom - area.top - height) / 2;
@@ -111,7 +108,7 @@ Status esCenterFormEx(HWND window, HWND over, RECT* out) {
   left = std::max(work.left, std::min(left, work.right - width));
   top = std::max(work.top, std::min(top, work.bottom - height));
   if (!SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
-    return LastError();
+    return LastErrorStatus();
   }
   *out = RECT{left, top, left + width, top + height};
   return kOk;
