@@ -1,10 +1,13 @@
 // Owning wrappers for the COM and Win32 resources the deliverables handle:
-// interface pointers, BSTRs, VARIANTs, SAFEARRAYs and registry key handles.
+// interface pointers, BSTRs, VARIANTs, SAFEARRAYs and handles closed by a
+// function (registry keys, GDI objects, local memory).
 #pragma once
 #include <windows.h>
 #include <oleauto.h>
 #include <unknwn.h>
 
+#include <new>
+#include <string_view>
 #include <utility>
 
 namespace orv {
@@ -24,6 +27,9 @@ class ComPtr {
   T* Detach() { return std::exchange(p_, nullptr); }
   void Reset() { if (auto p = std::exchange(p_, nullptr)) p->Release(); }
   T** Put() { Reset(); return &p_; }
+  // For [in, out] parameters: the callee may release what is there and
+  // leave a new reference, which this pointer then owns.
+  T** InOut() { return &p_; }
   T* Get() const { return p_; }
   T* operator->() const { return p_; }
   explicit operator bool() const { return p_ != nullptr; }
@@ -69,6 +75,23 @@ class Variant {
   Variant& operator=(Variant&& o) noexcept { std::swap(v_, o.v_); return *this; }
   ~Variant() { VariantClear(&v_); }
 
+  static Variant I4(LONG value) { Variant v; V_VT(&v.v_) = VT_I4; V_I4(&v.v_) = value; return v; }
+  static Variant I2(SHORT value) { Variant v; V_VT(&v.v_) = VT_I2; V_I2(&v.v_) = value; return v; }
+  static Variant Bool(bool value) {
+    Variant v;
+    V_VT(&v.v_) = VT_BOOL;
+    V_BOOL(&v.v_) = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return v;
+  }
+  // Throws std::bad_alloc when the string cannot be made.
+  static Variant Text(std::wstring_view text) {
+    Variant v;
+    V_BSTR(&v.v_) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (!V_BSTR(&v.v_)) throw std::bad_alloc();
+    V_VT(&v.v_) = VT_BSTR;
+    return v;
+  }
+
   VARIANT* Put() { VariantClear(&v_); return &v_; }
   VARIANT* Get() { return &v_; }
   const VARIANT* Get() const { return &v_; }
@@ -112,19 +135,35 @@ class SafeArrayAccess {
   void* data_ = nullptr;
 };
 
-class RegKeyHandle {
+// Owns a handle that `Close` releases; a default-constructed H means none.
+template <class H, auto Close>
+class UniqueHandle {
  public:
-  RegKeyHandle() = default;
-  RegKeyHandle(const RegKeyHandle&) = delete;
-  RegKeyHandle& operator=(const RegKeyHandle&) = delete;
-  RegKeyHandle(RegKeyHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-  ~RegKeyHandle() { if (h_) RegCloseKey(h_); }
-  HKEY* Put() { if (h_) RegCloseKey(std::exchange(h_, nullptr)); return &h_; }
-  HKEY Get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
+  UniqueHandle() = default;
+  explicit UniqueHandle(H h) : h_(h) {}
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, H{})) {}
+  UniqueHandle& operator=(UniqueHandle&& o) noexcept { Reset(o.Detach()); return *this; }
+  ~UniqueHandle() { Reset(); }
+
+  H Get() const { return h_; }
+  H* Put() { Reset(); return &h_; }
+  H Detach() { return std::exchange(h_, H{}); }
+  void Reset(H h = H{}) {
+    if (H old = std::exchange(h_, h); old != H{}) Close(old);
+  }
+  explicit operator bool() const { return h_ != H{}; }
 
  private:
-  HKEY h_ = nullptr;
+  H h_{};
 };
+
+inline void ReleaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
+
+using RegKeyHandle = UniqueHandle<HKEY, &RegCloseKey>;
+using FontHandle = UniqueHandle<HFONT, &DeleteObject>;
+using ScreenDcHandle = UniqueHandle<HDC, &ReleaseScreenDc>;
+using LocalMemory = UniqueHandle<HLOCAL, &LocalFree>;
 
 }  // namespace orv
