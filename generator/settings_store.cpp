@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "registry/brindle_idl.h"
+#include "brindle/brindle_idl.h"
 #include "run_time_error.h"
 
 namespace orv::quorlet {

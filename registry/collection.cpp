@@ -1,9 +1,10 @@
-#include "collection.h"
+#include "registry/collection.h"
 
 #include <memory>
 
-#include "com_error.h"
-#include "ref_counted.h"
+#include "server/com_error.h"
+#include "server/ref_counted.h"
+#include "server/variant_args.h"
 
 namespace orv {
 namespace {
@@ -13,22 +14,15 @@ constexpr wchar_t kSource[] = L"Collection";
 constexpr HRESULT kSubscriptOutOfRange = static_cast<HRESULT>(0x800A0009);
 constexpr HRESULT kInvalidProcedureCall = static_cast<HRESULT>(0x800A0005);
 
-// Scripts pass their variables by reference: look through to the value.
-const VARIANT* Deref(const VARIANT* v) {
-  while (v && V_VT(v) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(v)) v = V_VARIANTREF(v);
-  return v;
-}
-
-bool IsMissing(const VARIANT* v) {
-  v = Deref(v);
-  return !v || (V_VT(v) == VT_ERROR && V_ERROR(v) == DISP_E_PARAMNOTFOUND);
-}
+bool IsMissing(const VARIANT* v) { return !v || IsOmitted(*v); }
 
 // A 1-based position from an index argument; throws for anything else.
 std::size_t Position(const VARIANT* index, std::size_t count, bool allowEnd) {
   if (IsMissing(index)) throw ComError(kInvalidProcedureCall, L"An index is required.");
   Variant value;
-  Check(VariantCopyInd(value.Get(), const_cast<VARIANT*>(Deref(index))), L"The index could not be read.");
+  const VARIANT* held = Referent(*index);
+  if (!held) throw ComError(E_INVALIDARG, L"The index could not be read.");
+  Check(VariantCopyInd(value.Get(), const_cast<VARIANT*>(held)), L"The index could not be read.");
   // A text index would be a key, and this collection has none.
   Variant n;
   if (V_VT(value.Get()) == VT_BSTR || FAILED(VariantChangeType(n.Get(), value.Get(), 0, VT_I4))) {
@@ -109,7 +103,9 @@ STDMETHODIMP Collection::Add(VARIANT* Item, VARIANT* Key, VARIANT* Before, VARIA
     if (!IsMissing(Before)) at = Position(Before, items_.size(), false) - 1;
     if (!IsMissing(After)) at = Position(After, items_.size(), false);
     Variant v;
-    if (HRESULT hr = VariantCopyInd(v.Get(), const_cast<VARIANT*>(Deref(Item))); FAILED(hr)) return hr;
+    const VARIANT* item = Referent(*Item);
+    if (!item) return E_INVALIDARG;
+    if (HRESULT hr = VariantCopyInd(v.Get(), const_cast<VARIANT*>(item)); FAILED(hr)) return hr;
     items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(v));
     return S_OK;
   });

@@ -4,8 +4,8 @@
 #pragma once
 #include <vector>
 
-#include "brindle_idl.h"
-#include "dispatch_object.h"
+#include "brindle/brindle_idl.h"
+#include "server/dispatch_object.h"
 
 namespace orv {
 

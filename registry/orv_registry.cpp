@@ -1,11 +1,10 @@
 // orvRegistry2: creation, state and type names. Values: orv_registry_values.cpp;
 // keys and enumerations: orv_registry_keys.cpp.
-#include "orv_registry.h"
+#include "registry/orv_registry.h"
 
 #include <iterator>
 
-#include "com_error.h"
-#include "server_classes.h"
+#include "server/com_error.h"
 #include "support/system.h"
 
 namespace orv {

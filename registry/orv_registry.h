@@ -5,12 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "brindle_idl.h"
-#include "dispatch_object.h"
+#include "brindle/brindle_idl.h"
+#include "server/dispatch_object.h"
 
 namespace orv {
 
 class RegValueRecord;
+
+// Makes a new orvRegistry2 and asks it for `iid`: the class factory's work.
+HRESULT CreateOrvRegistry2Instance(REFIID iid, void** out);
 
 class OrvRegistry2 final : public DispatchObject<_orvRegistry2> {
  public:

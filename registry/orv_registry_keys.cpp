@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "collection.h"
-#include "com_error.h"
-#include "orv_registry.h"
-#include "reg_api.h"
-#include "reg_key.h"
-#include "reg_value.h"
+#include "registry/collection.h"
+#include "server/com_error.h"
+#include "registry/orv_registry.h"
+#include "registry/reg_api.h"
+#include "registry/reg_key.h"
+#include "registry/reg_value.h"
 #include "support/text_routines.h"
 
 namespace orv {
@@ -28,7 +28,6 @@ constexpr DWORD kCreatedNew = REG_CREATED_NEW_KEY;          // 1
 constexpr DWORD kOpenedExisting = REG_OPENED_EXISTING_KEY;  // 2
 
 // A BSTR keeps embedded NULs and may be NULL for the empty string.
-std::wstring Text(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::wstring(); }
 
 HKEY Root(RegistryRoot2_Const root) { return regapi::RootHandle(static_cast<std::int32_t>(root)); }
 

@@ -6,11 +6,12 @@
 #include <optional>
 #include <string_view>
 
-#include "com_error.h"
-#include "orv_registry.h"
-#include "reg_api.h"
-#include "reg_value.h"
-#include "value_codec.h"
+#include "server/com_error.h"
+#include "registry/orv_registry.h"
+#include "registry/reg_api.h"
+#include "registry/reg_value.h"
+#include "registry/value_codec.h"
+#include "server/variant_args.h"
 
 namespace orv {
 namespace {
@@ -38,7 +39,6 @@ DataForm FormOf(LONG type) {
   return DataForm::Raw;
 }
 
-std::wstring Text(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::wstring(); }
 
 HKEY Root(RegistryRoot2_Const root) { return regapi::RootHandle(static_cast<std::int32_t>(root)); }
 
@@ -53,33 +53,6 @@ T Made(T p) {
 constexpr std::uint64_t kMaxValueBytes = MAXDWORD;
 
 // ---- Reading a VARIANT ---------------------------------------------------
-
-// The value a VARIANT holds, seen through references: script variables arrive
-// as VT_BYREF|VT_VARIANT, typed by-reference arguments as VT_BYREF|VT_BSTR etc.
-struct Held {
-  VARTYPE type = VT_EMPTY;     // without VT_BYREF
-  const void* data = nullptr;  // where the value itself is stored
-};
-
-Held Look(const VARIANT& v) {
-  const VARIANT* cur = &v;
-  // A reference chain this long is not something a caller builds honestly.
-  for (int depth = 0; V_VT(cur) == (VT_BYREF | VT_VARIANT); ++depth) {
-    if (depth == 8 || !V_VARIANTREF(cur)) return {};
-    cur = V_VARIANTREF(cur);
-  }
-  if (V_VT(cur) & VT_BYREF) {
-    if (!V_BYREF(cur)) return {};
-    return {static_cast<VARTYPE>(V_VT(cur) & ~VT_BYREF), V_BYREF(cur)};
-  }
-  // Every member of the value union starts at the same address.
-  return {V_VT(cur), &V_UI1(cur)};
-}
-
-bool IsOmitted(const VARIANT& v) {
-  const Held h = Look(v);
-  return h.type == VT_ERROR && *static_cast<const SCODE*>(h.data) == DISP_E_PARAMNOTFOUND;
-}
 
 std::optional<std::int32_t> HeldInteger(const Held& h) {
   switch (h.type) {

@@ -1,4 +1,4 @@
-#include "reg_api.h"
+#include "registry/reg_api.h"
 
 #include <shlwapi.h>
 

@@ -1,4 +1,4 @@
-#include "reg_key.h"
+#include "registry/reg_key.h"
 
 #include "support/text_routines.h"
 

@@ -1,4 +1,4 @@
-#include "reg_value.h"
+#include "registry/reg_value.h"
 
 #include "support/text_routines.h"
 

@@ -2,8 +2,8 @@
 #pragma once
 #include <string>
 
-#include "brindle_idl.h"
-#include "dispatch_object.h"
+#include "brindle/brindle_idl.h"
+#include "server/dispatch_object.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "value_codec.h"
+#include "registry/value_codec.h"
 
 #include <climits>
 #include <cwchar>

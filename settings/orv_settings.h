@@ -1,13 +1,21 @@
 // orvOrvaneSettings2: the per-application, per-version settings store.
 #pragma once
-#include "registry/brindle_idl.h"
-#include "registry/dispatch_object.h"
-#include "registry/orv_registry.h"
+#include "brindle/brindle_idl.h"
+#include "server/dispatch_object.h"
+#include "settings/settings_core.h"
 
 namespace orv {
 
+// Makes a new orvOrvaneSettings2 and asks it for `iid`: the class factory's work.
+HRESULT CreateOrvOrvaneSettings2Instance(REFIID iid, void** out);
+
+// The earlier interface identifier that orvOrvaneSettings2 also answers.
+extern const IID kIidOrvOrvaneSettings2V0;
+
 class OrvOrvaneSettings2 final : public DispatchObject<_orvOrvaneSettings2> {
  public:
+  static constexpr wchar_t kErrorSource[] = L"Brindle0200.orvOrvaneSettings2";
+
   // Creates the object with the orvRegistry2 it keeps for its life.
   static HRESULT Create(ComPtr<OrvOrvaneSettings2>* out);
 
@@ -45,10 +53,14 @@ class OrvOrvaneSettings2 final : public DispatchObject<_orvOrvaneSettings2> {
   bool AnswersAlso(REFIID iid) const override;
 
  private:
-  OrvOrvaneSettings2() = default;
-  // Methods call each other through the public interface, as a client would.
-  _orvOrvaneSettings2* Self() { return this; }
-  ComPtr<OrvRegistry2> registry_;
+  explicit OrvOrvaneSettings2(ComPtr<OrvRegistry2> registry) : core_(std::move(registry)) {}
+  // Runs a method body: errors thrown inside become the COM error of the call.
+  template <class Body>
+  static HRESULT Boundary(Body&& body) {
+    return ComBoundary(IID__orvOrvaneSettings2, kErrorSource, std::forward<Body>(body));
+  }
+
+  SettingsCore core_;
 };
 
 }  // namespace orv

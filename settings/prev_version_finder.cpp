@@ -1,8 +1,8 @@
-#include "prev_version_finder.h"
+#include "settings/prev_version_finder.h"
 
 #include <vector>
 
-#include "registry/com_error.h"
+#include "server/com_error.h"
 #include "settings/version_text.h"
 #include "support/com_types.h"
 #include "support/text_routines.h"
@@ -12,10 +12,6 @@ namespace {
 
 constexpr wchar_t kVersionPrefix[] = L"VERSION ";
 constexpr std::size_t kVersionPrefixLength = 8;
-
-void CheckStatus(Status s, const wchar_t* what) {
-  if (Failed(s)) throw ComError(s, what);
-}
 
 bool StartsWithVersionWord(const std::wstring& name) {
   if (name.size() < kVersionPrefixLength) return false;
@@ -38,9 +34,7 @@ std::vector<std::wstring> SubKeyNames(_orvRegistry2* registry, LONG root, const 
   LONG count = 0;
   Check(keys->Count(&count), L"Counting the version keys failed.");
   for (LONG i = 1; i <= count; ++i) {
-    Variant index, item;
-    V_VT(index.Get()) = VT_I4;
-    V_I4(index.Get()) = i;
+    Variant index = Variant::I4(i), item;
     Check(keys->Item(index.Get(), item.Get()), L"Reading a version key failed.");
     ComPtr<_RegKey> key;
     if (V_VT(item.Get()) != VT_DISPATCH || !V_DISPATCH(item.Get()) ||
@@ -65,18 +59,18 @@ std::wstring FindPreviousVersion(_orvRegistry2* registry, LONG root, const std::
   std::vector<std::wstring> candidates;
   for (const std::wstring& name : SubKeyNames(registry, root, ApplicationKeyPath(appTitle))) {
     std::wstring trimmed, version;
-    CheckStatus(asTrimEx(name, &trimmed), L"Trimming a key name failed.");
+    Check(asTrimEx(name, &trimmed), L"Trimming a key name failed.");
     if (!StartsWithVersionWord(trimmed)) continue;
-    CheckStatus(asCutLeft(trimmed, static_cast<std::int32_t>(kVersionPrefixLength), &version),
+    Check(asCutLeft(trimmed, static_cast<std::int32_t>(kVersionPrefixLength), &version),
                 L"Cutting a key name failed.");
-    CheckStatus(asTrimEx(version, &version), L"Trimming a version text failed.");
+    Check(asTrimEx(version, &version), L"Trimming a version text failed.");
     candidates.push_back(std::move(version));
   }
   if (candidates.empty()) return {};
   SortVersionList(candidates);
 
   std::wstring current;
-  CheckStatus(asFormatVersionShort(major, minor, &current), L"The version numbers must not be negative.");
+  Check(asFormatVersionShort(major, minor, &current), L"The version numbers must not be negative.");
   std::wstring newestOlder;
   for (const std::wstring& candidate : candidates) {
     if (CompareVersionText(current, candidate) == VersionOrder::kNewer) newestOlder = candidate;

@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "registry/brindle_idl.h"
+#include "brindle/brindle_idl.h"
 
 namespace orv {
 

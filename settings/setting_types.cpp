@@ -1,9 +1,9 @@
-#include "setting_types.h"
+#include "settings/setting_types.h"
 
 #include <new>
 #include <string>
 
-#include "registry/com_error.h"
+#include "server/com_error.h"
 #include "support/text_routines.h"
 
 namespace orv {

@@ -1,4 +1,4 @@
-#include "version_text.h"
+#include "settings/version_text.h"
 
 #include <algorithm>
 #include <limits>

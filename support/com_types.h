@@ -7,6 +7,7 @@
 #include <unknwn.h>
 
 #include <new>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -65,6 +66,16 @@ class Bstr {
  private:
   BSTR b_ = nullptr;
 };
+
+// The whole text of a BSTR, embedded NULs included; "" for a null BSTR.
+inline std::wstring Text(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::wstring(); }
+
+// A BSTR of the text; throws std::bad_alloc when it cannot be made.
+inline Bstr MakeBstr(std::wstring_view text) {
+  Bstr b(text.data(), static_cast<UINT>(text.size()));
+  if (!b.Get()) throw std::bad_alloc();
+  return b;
+}
 
 class Variant {
  public:
@@ -133,6 +144,18 @@ class SafeArrayAccess {
  private:
   SAFEARRAY* a_;
   void* data_ = nullptr;
+};
+
+// Owns the strings an Invoke may leave in an EXCEPINFO.
+struct ExcepInfo : EXCEPINFO {
+  ExcepInfo() : EXCEPINFO{} {}
+  ExcepInfo(const ExcepInfo&) = delete;
+  ExcepInfo& operator=(const ExcepInfo&) = delete;
+  ~ExcepInfo() {
+    SysFreeString(bstrSource);
+    SysFreeString(bstrDescription);
+    SysFreeString(bstrHelpFile);
+  }
 };
 
 // Owns a handle that `Close` releases; a default-constructed H means none.

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/brindle_idl.h"
+#include "brindle/brindle_idl.h"
 #include "tests/common/server_loader.h"
 
 namespace orv {

@@ -35,7 +35,6 @@ std::wstring GuidText(REFGUID g) {
   return buf;
 }
 
-std::wstring Text(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::wstring(); }
 
 class TypeAttr {
  public:

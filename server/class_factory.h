@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "server_classes.h"
+#include "server/server_table.h"
 
 namespace orv {
 

@@ -2,10 +2,10 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include "class_factory.h"
-#include "module.h"
-#include "registration.h"
-#include "server_classes.h"
+#include "server/class_factory.h"
+#include "server/module.h"
+#include "server/registration.h"
+#include "brindle/server_classes.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
@@ -18,7 +18,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  const orv::CreatableClass* cls = orv::FindCreatableClass(clsid);
+  const orv::CreatableClass* cls = orv::BrindleServer().Find(clsid);
   if (!cls) return CLASS_E_CLASSNOTAVAILABLE;
   return orv::CreateClassFactory(cls->create, iid, out);
 }
@@ -28,9 +28,9 @@ extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
-  return orv::RegisterServer();
+  return orv::RegisterServer(orv::BrindleServer());
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
-  return orv::UnregisterServer();
+  return orv::UnregisterServer(orv::BrindleServer());
 }

@@ -1,9 +1,9 @@
-#include "class_factory.h"
+#include "server/class_factory.h"
 
 #include <new>
 
-#include "module.h"
-#include "ref_counted.h"
+#include "server/module.h"
+#include "server/ref_counted.h"
 
 namespace orv {
 namespace {

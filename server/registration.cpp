@@ -1,20 +1,16 @@
-#include "registration.h"
+#include "server/registration.h"
 
 #include <oleauto.h>
 
 #include <string>
 #include <vector>
 
-#include "brindle_idl.h"
-#include "module.h"
-#include "server_classes.h"
+#include "server/module.h"
 #include "support/com_types.h"
 
 namespace orv {
 namespace {
 
-constexpr wchar_t kTypeLibVersion[] = L"1.1";
-constexpr wchar_t kTypeLibHelp[] = L"Orvane - Brindle 2.00";
 // The automation marshaller: interfaces are marshalled through the type library.
 constexpr wchar_t kOleAutomationProxy[] = L"{00020424-0000-0000-C000-000000000046}";
 #ifdef _WIN64
@@ -22,18 +18,6 @@ constexpr wchar_t kPlatform[] = L"win64";
 #else
 constexpr wchar_t kPlatform[] = L"win32";
 #endif
-
-struct InterfaceEntry {
-  const IID* iid;
-  const wchar_t* name;
-};
-const InterfaceEntry kInterfaces[] = {
-    {&IID__orvRegistry2, L"_orvRegistry2"},
-    {&IID__RegKey, L"_RegKey"},
-    {&IID__RegValue, L"_RegValue"},
-    {&IID__orvOrvaneSettings2, L"_orvOrvaneSettings2"},
-    {&kIidOrvOrvaneSettings2V0, L"_orvOrvaneSettings2"},
-};
 
 std::wstring GuidText(REFGUID guid) {
   wchar_t buf[40] = {};
@@ -90,38 +74,39 @@ HRESULT DeleteIfOnly(const std::wstring& key, std::initializer_list<const wchar_
   return DeleteTree(key);
 }
 
-std::wstring TypeLibKey() { return L"TypeLib\\" + GuidText(LIBID_Brindle0200); }
+std::wstring TypeLibKey(const ServerTable& server) { return L"TypeLib\\" + GuidText(*server.libid); }
 
-HRESULT WriteAll(const std::wstring& path) {
-  const std::wstring libid = GuidText(LIBID_Brindle0200);
+HRESULT WriteAll(const ServerTable& server, const std::wstring& path) {
+  const std::wstring libid = GuidText(*server.libid);
+  const wchar_t* const version = server.typeLibVersion;
   std::wstring dir = path.substr(0, path.find_last_of(L'\\') == std::wstring::npos ? 0 : path.find_last_of(L'\\'));
-  const std::wstring lib = TypeLibKey() + L"\\" + kTypeLibVersion;
+  const std::wstring lib = TypeLibKey(server) + L"\\" + server.typeLibVersion;
   struct Write { std::wstring key; const wchar_t* name; std::wstring value; };
   std::vector<Write> writes = {
-      {lib, nullptr, kTypeLibHelp},
+      {lib, nullptr, server.typeLibHelp},
       {lib + L"\\FLAGS", nullptr, L"0"},
       {lib + L"\\HELPDIR", nullptr, dir},
       {lib + L"\\0\\" + kPlatform, nullptr, path},
   };
-  for (auto c = CreatableClassesBegin(); c != CreatableClassesEnd(); ++c) {
-    const std::wstring clsid = GuidText(*c->clsid);
+  for (const CreatableClass& c : server.classes) {
+    const std::wstring clsid = GuidText(*c.clsid);
     const std::wstring k = L"CLSID\\" + clsid;
-    writes.push_back({k, nullptr, c->className});
+    writes.push_back({k, nullptr, c.className});
     writes.push_back({k + L"\\InprocServer32", nullptr, path});
     writes.push_back({k + L"\\InprocServer32", L"ThreadingModel", L"Apartment"});
-    writes.push_back({k + L"\\ProgID", nullptr, c->progId});
+    writes.push_back({k + L"\\ProgID", nullptr, c.progId});
     writes.push_back({k + L"\\TypeLib", nullptr, libid});
-    writes.push_back({k + L"\\VERSION", nullptr, kTypeLibVersion});
-    writes.push_back({c->progId, nullptr, c->className});
-    writes.push_back({std::wstring(c->progId) + L"\\CLSID", nullptr, clsid});
+    writes.push_back({k + L"\\VERSION", nullptr, version});
+    writes.push_back({c.progId, nullptr, c.className});
+    writes.push_back({std::wstring(c.progId) + L"\\CLSID", nullptr, clsid});
   }
-  for (const auto& i : kInterfaces) {
+  for (const MarshalledInterface& i : server.interfaces) {
     const std::wstring k = L"Interface\\" + GuidText(*i.iid);
     writes.push_back({k, nullptr, i.name});
     writes.push_back({k + L"\\ProxyStubClsid", nullptr, kOleAutomationProxy});
     writes.push_back({k + L"\\ProxyStubClsid32", nullptr, kOleAutomationProxy});
     writes.push_back({k + L"\\TypeLib", nullptr, libid});
-    writes.push_back({k + L"\\TypeLib", L"Version", kTypeLibVersion});
+    writes.push_back({k + L"\\TypeLib", L"Version", version});
   }
   for (const auto& w : writes) {
     if (HRESULT hr = SetString(w.key, w.name, w.value); FAILED(hr)) return hr;
@@ -131,32 +116,32 @@ HRESULT WriteAll(const std::wstring& path) {
 
 }  // namespace
 
-HRESULT RegisterServer() {
+HRESULT RegisterServer(const ServerTable& server) {
   std::wstring path;
   if (HRESULT hr = ModulePath(&path); FAILED(hr)) return hr;
   // Only a library whose embedded type library loads is registered.
   ComPtr<ITypeLib> lib;
   if (HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, lib.Put()); FAILED(hr)) return hr;
-  const HRESULT hr = WriteAll(path);
-  if (FAILED(hr)) UnregisterServer();
+  const HRESULT hr = WriteAll(server, path);
+  if (FAILED(hr)) UnregisterServer(server);
   return hr;
 }
 
-HRESULT UnregisterServer() {
+HRESULT UnregisterServer(const ServerTable& server) {
   HRESULT result = S_OK;
   auto keep = [&result](HRESULT hr) { if (FAILED(hr) && SUCCEEDED(result)) result = hr; };
-  for (auto c = CreatableClassesBegin(); c != CreatableClassesEnd(); ++c) {
-    keep(DeleteTree(L"CLSID\\" + GuidText(*c->clsid)));
-    keep(DeleteTree(c->progId));
+  for (const CreatableClass& c : server.classes) {
+    keep(DeleteTree(L"CLSID\\" + GuidText(*c.clsid)));
+    keep(DeleteTree(c.progId));
   }
-  for (const auto& i : kInterfaces) keep(DeleteTree(L"Interface\\" + GuidText(*i.iid)));
+  for (const MarshalledInterface& i : server.interfaces) keep(DeleteTree(L"Interface\\" + GuidText(*i.iid)));
   // The type library key is shared by the x86 and x64 builds: remove only this
   // platform's path, and the rest once no platform is left.
-  const std::wstring lib = TypeLibKey() + L"\\" + kTypeLibVersion;
+  const std::wstring lib = TypeLibKey(server) + L"\\" + server.typeLibVersion;
   keep(DeleteTree(lib + L"\\0\\" + kPlatform));
   keep(DeleteIfOnly(lib + L"\\0", {}));
   keep(DeleteIfOnly(lib, {L"FLAGS", L"HELPDIR"}));
-  keep(DeleteIfOnly(TypeLibKey(), {}));
+  keep(DeleteIfOnly(TypeLibKey(server), {}));
   return result;
 }
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include "module.h"
+#include "server/module.h"
 
 namespace orv {
 

@@ -8,8 +8,8 @@
 #include <initializer_list>
 #include <new>
 
-#include "module.h"
-#include "script_arguments.h"
+#include "server/module.h"
+#include "server/script_arguments.h"
 #include "support/com_types.h"
 
 namespace orv {

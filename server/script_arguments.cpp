@@ -1,5 +1,6 @@
-#include "script_arguments.h"
+#include "server/script_arguments.h"
 
+#include "server/variant_args.h"
 #include "support/com_types.h"
 
 namespace orv {
@@ -57,8 +58,6 @@ std::vector<VARTYPE> ParameterTargets(ITypeInfo* info, DISPID id, WORD flags) {
   }
   return targets;
 }
-
-bool IsOmitted(const VARIANT& v) { return V_VT(&v) == VT_ERROR && V_ERROR(&v) == DISP_E_PARAMNOTFOUND; }
 
 }  // namespace
 

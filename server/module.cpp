@@ -1,4 +1,4 @@
-#include "module.h"
+#include "server/module.h"
 
 #include <oleauto.h>
 

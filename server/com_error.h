@@ -26,6 +26,10 @@ inline void Check(HRESULT hr, const wchar_t* what) {
   if (FAILED(hr)) throw ComError(hr, what);
 }
 
+// Throws when a call of another object failed, with the description that
+// object left behind (else `what`), so the caller learns the real cause.
+void CheckCall(HRESULT hr, const wchar_t* what);
+
 // Sets the thread's error information so that late-bound callers see a
 // description; returns `hr`.
 HRESULT ReportError(HRESULT hr, const std::wstring& description, REFIID iid, const wchar_t* source);

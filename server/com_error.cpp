@@ -1,10 +1,21 @@
-#include "com_error.h"
+#include "server/com_error.h"
 
 #include <oleauto.h>
 
 #include "support/com_types.h"
 
 namespace orv {
+
+void CheckCall(HRESULT hr, const wchar_t* what) {
+  if (SUCCEEDED(hr)) return;
+  std::wstring description = what;
+  ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.Put()) == S_OK && info) {
+    Bstr text;
+    if (SUCCEEDED(info->GetDescription(text.Put())) && text.Length() > 0) description = Text(text.Get());
+  }
+  throw ComError(hr, description);
+}
 
 HRESULT ReportError(HRESULT hr, const std::wstring& description, REFIID iid, const wchar_t* source) {
   ComPtr<ICreateErrorInfo> create;

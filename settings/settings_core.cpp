@@ -1,0 +1,129 @@
+#include "settings/settings_core.h"
+
+#include "server/caller_object.h"
+#include "server/com_error.h"
+#include "server/variant_args.h"
+#include "settings/prev_version_finder.h"
+#include "settings/setting_types.h"
+#include "support/text_routines.h"
+
+namespace orv {
+namespace {
+
+constexpr HRESULT kObjectNotSet = static_cast<HRESULT>(0x800A005B);  // "Object variable not set"
+constexpr LONG kHkeyCurrentUser = static_cast<LONG>(0x80000001);
+constexpr LONG kHkeyLocalMachine = static_cast<LONG>(0x80000002);
+
+RegistryRoot2_Const RootFor(bool user) {
+  return static_cast<RegistryRoot2_Const>(user ? kHkeyCurrentUser : kHkeyLocalMachine);
+}
+
+std::wstring VersionText(LONG major, LONG minor) {
+  std::wstring version;
+  Check(asFormatVersionShort(major, minor, &version), L"The version numbers must not be negative.");
+  return version;
+}
+
+std::wstring BuildSettingPath(const std::wstring& title, const std::wstring& version, std::wstring_view subKey) {
+  std::wstring path = ApplicationKeyPath(title) + L"\\Version " + version;
+  if (!subKey.empty()) path.append(L"\\").append(subKey);
+  return path;
+}
+
+// The registry API takes NUL-terminated names: a name with a NUL inside
+// would address another key or value, so it addresses nothing at all.
+bool Addressable(std::wstring_view path, std::wstring_view valueName) {
+  return path.find(L'\0') == std::wstring_view::npos && valueName.find(L'\0') == std::wstring_view::npos;
+}
+
+// The caller's Default as given (looked at through a script variable's
+// reference), or the type's own default when it was omitted.
+Variant DefaultValueFor(LONG settingType, const VARIANT& given) {
+  Variant out;
+  if (IsOmitted(given)) {
+    TypeDefault(settingType, out.Get());
+    return out;
+  }
+  if (!Referent(given)) throw ComError(E_INVALIDARG, L"Default is a reference that points nowhere.");
+  Check(VariantCopyInd(out.Get(), const_cast<VARIANT*>(&given)), L"The default value could not be copied.");
+  return out;
+}
+
+// What a load returns for a record, or for none.
+Variant ConvertStoredValue(_RegValue* record, LONG settingType, const VARIANT& given, bool* success) {
+  *success = false;
+  RegistryDataType2_Const stored{};
+  if (record) CheckCall(record->get_DataType(&stored), L"Reading the stored type failed.");
+  if (!record || !IsTypeCompatible(static_cast<LONG>(stored), settingType)) return DefaultValueFor(settingType, given);
+  Variant data;
+  CheckCall(record->get_Data(data.Put()), L"Reading the stored data failed.");
+  if (settingType == sdtBoolean) data = Variant::Bool(ToBoolean(*data.Get()));
+  *success = true;
+  return data;
+}
+
+}  // namespace
+
+AppIdentity ReadAppIdentity(IDispatch* app) {
+  if (!app) throw ComError(kObjectNotSet, L"AppObject is Nothing: pass the program's application object.");
+  struct Property { const wchar_t* name; VARTYPE type; };
+  const Property properties[] = {{L"Title", VT_BSTR}, {L"Major", VT_I4}, {L"Minor", VT_I4}};
+  Variant values[3];
+  for (int i = 0; i < 3; ++i) ReadPropertyByName(app, L"AppObject", properties[i].name, values[i].Get());
+  for (int i : {2, 1, 0}) {  // the numbers first, then the title, as the runtime converts them
+    if (HRESULT hr = VariantChangeType(values[i].Get(), values[i].Get(), 0, properties[i].type); FAILED(hr)) {
+      throw ComError(hr, L"AppObject." + std::wstring(properties[i].name) + L" does not convert: " +
+                             (i == 0 ? L"a text is needed." : L"a 32-bit whole number is needed."));
+    }
+  }
+  return {Text(V_BSTR(values[0].Get())), V_I4(values[1].Get()), V_I4(values[2].Get())};
+}
+
+std::wstring SettingsCore::SettingPath(const AppIdentity& app, std::wstring_view subKey) {
+  return BuildSettingPath(app.title, VersionText(app.major, app.minor), subKey);
+}
+
+ComPtr<_RegValue> SettingsCore::Read(RegistryRoot2_Const root, const std::wstring& path, BSTR valueName) const {
+  ComPtr<_RegValue> record;
+  CheckCall(registry_->GetValue(root, MakeBstr(path).Get(), valueName, record.Put()), L"Reading the setting failed.");
+  return record;
+}
+
+Variant SettingsCore::Load(const SettingScope& scope, std::wstring_view valueName, LONG settingType,
+                           const VARIANT& defaultValue, bool* success) const {
+  *success = false;
+  const RegistryRoot2_Const root = RootFor(scope.user);
+  const std::wstring path = SettingPath(scope.app, scope.subKey);
+  if (!Addressable(path, valueName)) return DefaultValueFor(settingType, defaultValue);
+
+  const Bstr name = MakeBstr(valueName);
+  ComPtr<_RegValue> record = Read(root, path, name.Get());
+  // Missing here: an older version of the program may have stored it.
+  const AppIdentity& app = scope.app;
+  if (!record && (app.major != 0 || app.minor != 0)) {
+    const std::wstring older = FindPreviousVersion(registry_.Get(), root, app.title, app.major, app.minor);
+    if (!older.empty()) record = Read(root, BuildSettingPath(app.title, older, scope.subKey), name.Get());
+  }
+  return ConvertStoredValue(record.Get(), settingType, defaultValue, success);
+}
+
+bool SettingsCore::Save(const SettingScope& scope, std::wstring_view valueName, LONG settingType,
+                        const VARIANT& value) const {
+  if (IsOmitted(value)) return false;
+  // The call's own copy: a script variable passed by reference stays untouched.
+  Variant prepared;
+  if (!Referent(value) || FAILED(VariantCopyInd(prepared.Get(), const_cast<VARIANT*>(&value)))) return false;
+  LONG registryType = 0;
+  if (!PrepareValueToSave(settingType, prepared.Get(), &registryType)) return false;
+
+  const std::wstring path = SettingPath(scope.app, scope.subKey);
+  if (!Addressable(path, valueName)) return false;
+  VARIANT_BOOL keyExisted = VARIANT_FALSE, written = VARIANT_FALSE;
+  CheckCall(registry_->SetValue(RootFor(scope.user), MakeBstr(path).Get(), MakeBstr(valueName).Get(),
+                                static_cast<RegistryDataType2_Const>(registryType), *prepared.Get(), &keyExisted,
+                                &written),
+            L"Writing the setting failed.");
+  return written != VARIANT_FALSE;
+}
+
+}  // namespace orv
