@@ -60,14 +60,6 @@ RECT RectInParent(HWND control) {
   return r;
 }
 
-struct ScreenDc {
-  ScreenDc() : dc(GetDC(nullptr)) {}
-  ~ScreenDc() { ReleaseDC(nullptr, dc); }
-  ScreenDc(const ScreenDc&) = delete;
-  ScreenDc& operator=(const ScreenDc&) = delete;
-  HDC dc;
-};
-
 int PixelsToTwips(int pixels, int dpi) { return MulDiv(pixels, kTwipsPerInch, dpi); }
 
 struct ControlClass {
@@ -108,9 +100,9 @@ void MainWindow::Show(HWND owner) {
   EnsureWindowClass(&MainWindow::WindowProc);
   {
     // The design is in twips; the display's own DPI turns it into pixels.
-    const ScreenDc screen;
-    dpiX_ = GetDeviceCaps(screen.dc, LOGPIXELSX);
-    dpiY_ = GetDeviceCaps(screen.dc, LOGPIXELSY);
+    const ScreenDcHandle screen(GetDC(nullptr));
+    dpiX_ = GetDeviceCaps(screen.Get(), LOGPIXELSX);
+    dpiY_ = GetDeviceCaps(screen.Get(), LOGPIXELSY);
   }
   constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   // Owned by the hidden program window, so it needs WS_EX_APPWINDOW for its task bar button.
@@ -252,11 +244,11 @@ void MainWindow::KeepBuddyLayout(HWND textBox, HWND upDown, bool restore) {
 
 HFONT MainWindow::FontFor(const LOGFONTW& description) {
   for (const FontEntry& entry : fonts_) {
-    if (std::memcmp(&entry.description, &description, sizeof(LOGFONTW)) == 0) return entry.font.get();
+    if (std::memcmp(&entry.description, &description, sizeof(LOGFONTW)) == 0) return entry.font.Get();
   }
   HFONT font = CreateFontIndirectW(&description);
   if (!font) return nullptr;
-  fonts_.push_back(FontEntry{description, decltype(FontEntry::font)(font)});
+  fonts_.push_back(FontEntry{description, FontHandle(font)});
   return font;
 }
 

@@ -93,12 +93,9 @@ class MainWindow {
   // KeepBuddyLayout's saved up-down Left and text box Width, in twips.
   std::int32_t savedUpDownLeft_ = 0, savedTextBoxWidth_ = 0;
 
-  struct FontDeleter {
-    void operator()(HFONT font) const { DeleteObject(font); }
-  };
   struct FontEntry {
     LOGFONTW description;
-    std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter> font;
+    FontHandle font;
   };
   std::vector<FontEntry> fonts_;
 

@@ -6,34 +6,14 @@
 #include "run_time_error.h"
 
 namespace orv::quorlet {
-namespace {
-
-// The [in, out] application object: the callee may replace it, and the
-// caller owns whatever comes back.
-class InOutDispatch {
- public:
-  explicit InOutDispatch(IDispatch* p) : p_(p) { if (p_) p_->AddRef(); }
-  ~InOutDispatch() { if (p_) p_->Release(); }
-  InOutDispatch(const InOutDispatch&) = delete;
-  InOutDispatch& operator=(const InOutDispatch&) = delete;
-  IDispatch** Put() { return &p_; }
-
- private:
-  IDispatch* p_;
-};
-
-}  // namespace
-
 SettingsSession::SettingsSession(IDispatch* appObject) : app_(appObject) {}
 
-SettingsSession::~SettingsSession() {
-  if (store_) store_->Release();
-}
+SettingsSession::~SettingsSession() = default;
 
 _orvOrvaneSettings2* SettingsSession::Store() {
   if (!store_) {
     const HRESULT hr = CoCreateInstance(CLSID_orvOrvaneSettings2, nullptr, CLSCTX_INPROC_SERVER,
-                                        IID__orvOrvaneSettings2, reinterpret_cast<void**>(&store_));
+                                        IID__orvOrvaneSettings2, reinterpret_cast<void**>(store_.Put()));
     if (FAILED(hr)) {
       // The usual cause is an unregistered Brindle0200.dll; say so beside the system's text.
       std::wstring text = L"Не удалось создать объект настроек Brindle0200.orvOrvaneSettings2";
@@ -41,7 +21,7 @@ _orvOrvaneSettings2* SettingsSession::Store() {
       throw RunTimeError(hr, text + L"\nПроверьте, что Brindle0200.dll зарегистрирована (regsvr32).");
     }
   }
-  return store_;
+  return store_.Get();
 }
 
 std::int32_t SettingsSession::LoadLong(std::wstring_view valueName, std::int16_t defaultValue) {
@@ -49,14 +29,12 @@ std::int32_t SettingsSession::LoadLong(std::wstring_view valueName, std::int16_t
   Bstr subKey(L"");
   Bstr name(std::wstring(valueName).c_str());
   if (!subKey.Get() || !name.Get()) Raise(E_OUTOFMEMORY);
-  VARIANT defaultArg;
-  VariantInit(&defaultArg);
-  V_VT(&defaultArg) = VT_I2;
-  V_I2(&defaultArg) = defaultValue;
-  InOutDispatch app(app_);
+  Variant defaultArg = Variant::I2(defaultValue);
+  // [in, out]: the callee may replace the object, and this copy owns what comes back.
+  ComPtr<IDispatch> app(app_);
   VARIANT_BOOL success = VARIANT_FALSE;  // never looked at
   Variant result;
-  CheckCom(store->LoadSetting2(subKey.Get(), name.Get(), sdtLong, defaultArg, app.Put(), VARIANT_TRUE, &success,
+  CheckCom(store->LoadSetting2(subKey.Get(), name.Get(), sdtLong, *defaultArg.Get(), app.InOut(), VARIANT_TRUE, &success,
                                result.Put()));
   if (HRESULT hr = VariantChangeType(result.Get(), result.Get(), 0, VT_I4); FAILED(hr)) Raise(hr);
   return V_I4(result.Get());
@@ -67,14 +45,11 @@ void SettingsSession::SaveLong(std::wstring_view valueName, std::int32_t value) 
   Bstr subKey(L"");
   Bstr name(std::wstring(valueName).c_str());
   if (!subKey.Get() || !name.Get()) Raise(E_OUTOFMEMORY);
-  VARIANT valueArg;
-  VariantInit(&valueArg);
-  V_VT(&valueArg) = VT_I4;
-  V_I4(&valueArg) = value;
-  InOutDispatch app(app_);
+  Variant valueArg = Variant::I4(value);
+  ComPtr<IDispatch> app(app_);
   VARIANT_BOOL success = VARIANT_FALSE;
   VARIANT_BOOL saved = VARIANT_FALSE;  // neither is looked at: a failed write is the store's to report
-  CheckCom(store->SaveSetting2(subKey.Get(), name.Get(), sdtLong, valueArg, app.Put(), VARIANT_TRUE, &success,
+  CheckCom(store->SaveSetting2(subKey.Get(), name.Get(), sdtLong, *valueArg.Get(), app.InOut(), VARIANT_TRUE, &success,
                                &saved));
 }
 

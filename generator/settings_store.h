@@ -33,7 +33,7 @@ class SettingsSession {
   _orvOrvaneSettings2* Store();
 
   IDispatch* app_;
-  _orvOrvaneSettings2* store_ = nullptr;
+  ComPtr<_orvOrvaneSettings2> store_;
 };
 
 }  // namespace orv::quorlet

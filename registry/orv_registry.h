@@ -17,6 +17,8 @@ HRESULT CreateOrvRegistry2Instance(REFIID iid, void** out);
 
 class OrvRegistry2 final : public DispatchObject<_orvRegistry2> {
  public:
+  static constexpr wchar_t kErrorSource[] = L"Brindle0200.orvRegistry2";
+
   // Fails (and makes no object) when esIsUnicodeAvailable fails.
   static HRESULT Create(ComPtr<OrvRegistry2>* out);
 

@@ -15,8 +15,6 @@
 namespace orv {
 namespace {
 
-constexpr wchar_t kSource[] = L"Brindle0200.orvRegistry2";
-
 constexpr REGSAM kQueryValue = 0x0001;
 constexpr REGSAM kSetValue = 0x0002;
 constexpr REGSAM kQueryAndEnumerate = 0x0009;
@@ -42,7 +40,7 @@ IDispatch* AsDispatch(RegKeyRecord* r) { return static_cast<_RegKey*>(r); }
 
 STDMETHODIMP OrvRegistry2::DeleteKey(RegistryRoot2_Const RegistryRoot, BSTR SubKey, VARIANT_BOOL Recursive,
                                      VARIANT_BOOL* ret) {
-  return ComBoundary(IID__orvRegistry2, kSource, [&]() -> HRESULT {
+  return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
     if (!ret) return E_POINTER;
     const LONG st = Track(regapi::DeleteKey(Wide(), Root(RegistryRoot), Text(SubKey), Recursive != VARIANT_FALSE));
     *ret = st == ERROR_SUCCESS ? VARIANT_TRUE : VARIANT_FALSE;
@@ -52,7 +50,7 @@ STDMETHODIMP OrvRegistry2::DeleteKey(RegistryRoot2_Const RegistryRoot, BSTR SubK
 
 STDMETHODIMP OrvRegistry2::CreateKey(RegistryRoot2_Const RegistryRoot, BSTR SubKey, VARIANT_BOOL* lpKeyAlreadyExist,
                                      VARIANT_BOOL* ret) {
-  return ComBoundary(IID__orvRegistry2, kSource, [&]() -> HRESULT {
+  return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
     if (!ret) return E_POINTER;
     *ret = VARIANT_FALSE;
     RegKeyHandle key;
@@ -72,7 +70,7 @@ STDMETHODIMP OrvRegistry2::CreateKey(RegistryRoot2_Const RegistryRoot, BSTR SubK
 }
 
 STDMETHODIMP OrvRegistry2::IsKeyExist(RegistryRoot2_Const RegistryRoot, BSTR SubKey, VARIANT_BOOL* ret) {
-  return ComBoundary(IID__orvRegistry2, kSource, [&]() -> HRESULT {
+  return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
     if (!ret) return E_POINTER;
     RegKeyHandle key;
     const LONG st = Track(regapi::OpenKey(Wide(), Root(RegistryRoot), Text(SubKey), kQueryValue, key.Put()));
@@ -83,7 +81,7 @@ STDMETHODIMP OrvRegistry2::IsKeyExist(RegistryRoot2_Const RegistryRoot, BSTR Sub
 
 STDMETHODIMP OrvRegistry2::GetValues(RegistryRoot2_Const RegistryRoot, BSTR SubKey, VARIANT_BOOL QueryData,
                                      _Collection** ret) {
-  return ComBoundary(IID__orvRegistry2, kSource, [&]() -> HRESULT {
+  return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
     if (!ret) return E_POINTER;
     *ret = nullptr;
     RegKeyHandle key;
@@ -134,7 +132,7 @@ STDMETHODIMP OrvRegistry2::GetValues(RegistryRoot2_Const RegistryRoot, BSTR SubK
 }
 
 STDMETHODIMP OrvRegistry2::GetSubKeys(RegistryRoot2_Const RegistryRoot, BSTR SubKey, _Collection** ret) {
-  return ComBoundary(IID__orvRegistry2, kSource, [&]() -> HRESULT {
+  return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
     if (!ret) return E_POINTER;
     *ret = nullptr;
     RegKeyHandle key;
@@ -169,7 +167,7 @@ STDMETHODIMP OrvRegistry2::GetSubKeys(RegistryRoot2_Const RegistryRoot, BSTR Sub
 }
 
 STDMETHODIMP OrvRegistry2::GetKey(RegistryRoot2_Const RegistryRoot, BSTR SubKey, _RegKey** ret) {
-  return ComBoundary(IID__orvRegistry2, kSource, [&]() -> HRESULT {
+  return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
     if (!ret) return E_POINTER;
     *ret = nullptr;
     const std::wstring path = Text(SubKey);

@@ -16,8 +16,6 @@
 namespace orv {
 namespace {
 
-constexpr const wchar_t* kSource = L"Brindle0200.orvRegistry2";
-
 // How data of each registry type code crosses between VARIANT and bytes;
 // codes not listed (REG_NONE, REG_BINARY and all others) are raw bytes.
 enum class DataForm { Text, MultiText, Dword, Raw };
@@ -257,7 +255,7 @@ STDMETHODIMP OrvRegistry2::SetValue(RegistryRoot2_Const RegistryRoot, BSTR SubKe
                                     VARIANT_BOOL* lpKeyAlreadyExist, VARIANT_BOOL* ret) {
   if (!ret) return E_POINTER;
   *ret = VARIANT_FALSE;
-  return ComBoundary(IID__orvRegistry2, kSource, [&]() -> HRESULT {
+  return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
     // Rejected data touches neither the registry nor LastRegError.
     if (IsOmitted(ValueData)) return S_OK;
     const LONG type = static_cast<LONG>(ValueDataType);
@@ -289,7 +287,7 @@ STDMETHODIMP OrvRegistry2::GetValue(RegistryRoot2_Const RegistryRoot, BSTR SubKe
                                     _RegValue** ret) {
   if (!ret) return E_POINTER;
   *ret = nullptr;
-  return ComBoundary(IID__orvRegistry2, kSource, [&]() -> HRESULT {
+  return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
     const bool wide = Wide();
     const std::wstring name = Text(ValueName);
     RegKeyHandle key;
@@ -314,7 +312,7 @@ STDMETHODIMP OrvRegistry2::DeleteValue(RegistryRoot2_Const RegistryRoot, BSTR Su
                                        VARIANT_BOOL* ret) {
   if (!ret) return E_POINTER;
   *ret = VARIANT_FALSE;
-  return ComBoundary(IID__orvRegistry2, kSource, [&]() -> HRESULT {
+  return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
     const bool wide = Wide();
     RegKeyHandle key;
     if (Track(regapi::OpenKey(wide, Root(RegistryRoot), Text(SubKey), KEY_SET_VALUE, key.Put())) != ERROR_SUCCESS) {

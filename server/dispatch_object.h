@@ -51,19 +51,23 @@ class DispatchObject : public Itf, public ISupportErrorInfo {
     if (!info) return E_POINTER;
     *info = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
-    return module::GetTypeInfo(__uuidof(Itf), info);
+    ITypeInfo* cached = nullptr;
+    if (HRESULT hr = TypeInfo(&cached); FAILED(hr)) return hr;
+    cached->AddRef();
+    *info = cached;
+    return S_OK;
   }
   STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    ComPtr<ITypeInfo> info;
-    if (HRESULT hr = module::GetTypeInfo(__uuidof(Itf), info.Put()); FAILED(hr)) return hr;
-    return DispGetIDsOfNames(info.Get(), names, count, ids);
+    ITypeInfo* info = nullptr;
+    if (HRESULT hr = TypeInfo(&info); FAILED(hr)) return hr;
+    return DispGetIDsOfNames(info, names, count, ids);
   }
   STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* excep, UINT* argErr) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    ComPtr<ITypeInfo> info;
-    if (HRESULT hr = module::GetTypeInfo(__uuidof(Itf), info.Put()); FAILED(hr)) return hr;
+    ITypeInfo* info = nullptr;
+    if (HRESULT hr = TypeInfo(&info); FAILED(hr)) return hr;
     DISPPARAMS none{};
     if (!params) params = &none;
     // Malformed parameters go on unchanged: the type library's Invoke answers them.
@@ -71,7 +75,7 @@ class DispatchObject : public Itf, public ISupportErrorInfo {
       return info->Invoke(static_cast<Itf*>(this), id, flags, params, result, excep, argErr);
     }
     try {
-      ScriptArguments args(info.Get(), id, flags, *params);
+      ScriptArguments args(info, id, flags, *params);
       return info->Invoke(static_cast<Itf*>(this), id, flags, args.Get(), result, excep, argErr);
     } catch (const std::bad_alloc&) {
       return E_OUTOFMEMORY;
@@ -91,6 +95,23 @@ class DispatchObject : public Itf, public ISupportErrorInfo {
   virtual bool AnswersAlso(REFIID) const { return false; }
 
  private:
+  // The interface's type information, fetched once per process and kept
+  // (borrowed: the caller does not release it).
+  static HRESULT TypeInfo(ITypeInfo** borrowed) {
+    static ITypeInfo* cached = nullptr;
+    void** slot = reinterpret_cast<void**>(&cached);
+    auto* info = static_cast<ITypeInfo*>(InterlockedCompareExchangePointer(slot, nullptr, nullptr));
+    if (!info) {
+      if (HRESULT hr = module::LoadTypeInfo(__uuidof(Itf), &info); FAILED(hr)) return hr;
+      if (void* won = InterlockedCompareExchangePointer(slot, info, nullptr)) {
+        info->Release();
+        info = static_cast<ITypeInfo*>(won);
+      }
+    }
+    *borrowed = info;
+    return S_OK;
+  }
+
   LONG refs_ = 1;
 };
 

@@ -35,16 +35,21 @@ void Lock() { InterlockedIncrement(&g_locks); }
 void Unlock() { InterlockedDecrement(&g_locks); }
 bool InUse() { return InterlockedCompareExchange(&g_objects, 0, 0) != 0 || InterlockedCompareExchange(&g_locks, 0, 0) != 0; }
 
-HRESULT GetTypeInfo(REFIID iid, ITypeInfo** out) {
+HRESULT LoadTypeInfo(REFIID iid, ITypeInfo** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  // Loaded once per process; type library objects may be used from any thread.
-  static ITypeLib* const typeLib = [] {
-    ITypeLib* lib = nullptr;
-    return SUCCEEDED(LoadOwnTypeLib(&lib)) ? lib : nullptr;
-  }();
-  if (!typeLib) return TYPE_E_CANTLOADLIBRARY;
-  return typeLib->GetTypeInfoOfGuid(iid, out);
+  // The library is kept once loaded; a failed load is tried again next time,
+  // and its own error is what the caller sees.
+  static ITypeLib* typeLib = nullptr;
+  auto* lib = static_cast<ITypeLib*>(InterlockedCompareExchangePointer(reinterpret_cast<void**>(&typeLib), nullptr, nullptr));
+  if (!lib) {
+    if (HRESULT hr = LoadOwnTypeLib(&lib); FAILED(hr)) return hr;
+    if (void* won = InterlockedCompareExchangePointer(reinterpret_cast<void**>(&typeLib), lib, nullptr)) {
+      lib->Release();
+      lib = static_cast<ITypeLib*>(won);
+    }
+  }
+  return lib->GetTypeInfoOfGuid(iid, out);
 }
 
 }  // namespace orv::module

@@ -15,7 +15,9 @@ void Lock();
 void Unlock();
 bool InUse();
 
-// Type information of an interface from the library's own TYPELIB resource.
-HRESULT GetTypeInfo(REFIID iid, ITypeInfo** out);
+// Type information of an interface from the library's own TYPELIB resource,
+// a new reference. The library is loaded once; a failed load is reported as
+// its own error and tried again on the next call.
+HRESULT LoadTypeInfo(REFIID iid, ITypeInfo** out);
 
 }  // namespace orv::module

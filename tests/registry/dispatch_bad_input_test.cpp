@@ -27,28 +27,10 @@ const auto* const g_env = ::testing::AddGlobalTestEnvironment(new ServerEnvironm
 
 // ---- Arguments ----------------------------------------------------------------
 
-Variant I4(LONG n) {
-  Variant v;
-  V_VT(v.Get()) = VT_I4;
-  V_I4(v.Get()) = n;
-  return v;
-}
 Variant R8(double d) {
   Variant v;
   V_VT(v.Get()) = VT_R8;
   V_R8(v.Get()) = d;
-  return v;
-}
-Variant Bool(bool b) {
-  Variant v;
-  V_VT(v.Get()) = VT_BOOL;
-  V_BOOL(v.Get()) = b ? VARIANT_TRUE : VARIANT_FALSE;
-  return v;
-}
-Variant Str(const std::wstring& s) {
-  Variant v;
-  V_VT(v.Get()) = VT_BSTR;
-  V_BSTR(v.Get()) = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
   return v;
 }
 Variant Empty() { return Variant(); }
@@ -237,20 +219,20 @@ class DispatchBadInput : public ::testing::Test {
 TEST_F(DispatchBadInput, RejectedDataNeverTouchesTheRegistry) {
   const std::wstring sub = Under(L"rejected");
   auto set = [sub](LONG type, std::function<Variant()> data) {
-    return [sub, type, data] { return A(I4(kHkcu), Str(sub), Str(L"v"), I4(type), data()); };
+    return [sub, type, data] { return A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(L"v"), Variant::I4(type), data()); };
   };
   const Row rows[] = {
-      {"only root and sub-key", L"SetValue", [sub] { return A(I4(kHkcu), Str(sub)); }, Want::False},
+      {"only root and sub-key", L"SetValue", [sub] { return A(Variant::I4(kHkcu), Variant::Text(sub)); }, Want::False},
       {"data passed as missing", L"SetValue", set(1, Missing), Want::False},
       {"Empty for a string", L"SetValue", set(1, Empty), Want::False},
       {"Null for a string", L"SetValue", set(1, Null), Want::False},
-      {"a number for a string", L"SetValue", set(1, [] { return I4(5); }), Want::False},
-      {"a Boolean for a string", L"SetValue", set(2, [] { return Bool(true); }), Want::False},
-      {"a text holding 5 for a DWORD", L"SetValue", set(4, [] { return Str(L"5"); }), Want::False},
+      {"a number for a string", L"SetValue", set(1, [] { return Variant::I4(5); }), Want::False},
+      {"a Boolean for a string", L"SetValue", set(2, [] { return Variant::Bool(true); }), Want::False},
+      {"a text holding 5 for a DWORD", L"SetValue", set(4, [] { return Variant::Text(L"5"); }), Want::False},
       {"a double for a DWORD", L"SetValue", set(4, [] { return R8(1.5); }), Want::False},
       {"Empty for a DWORD", L"SetValue", set(5, Empty), Want::False},
-      {"a text for binary", L"SetValue", set(3, [] { return Str(L"abc"); }), Want::False},
-      {"a number for binary", L"SetValue", set(0, [] { return I4(7); }), Want::False},
+      {"a text for binary", L"SetValue", set(3, [] { return Variant::Text(L"abc"); }), Want::False},
+      {"a number for binary", L"SetValue", set(0, [] { return Variant::I4(7); }), Want::False},
       {"variants for a multi-string", L"SetValue", set(7, [] { return Variants(2); }), Want::False},
       {"Null for a multi-string", L"SetValue", set(7, Null), Want::False},
   };
@@ -265,25 +247,25 @@ TEST_F(DispatchBadInput, UncoercibleAndMissingArguments) {
   const std::wstring fresh = Under(L"fresh");
   const Row rows[] = {
       {"no arguments", L"SetValue", [] { return A(); }, Want::Missing},
-      {"root only", L"GetValue", [] { return A(I4(kHkcu)); }, Want::Missing},
-      {"root only", L"IsKeyExist", [] { return A(I4(kHkcu)); }, Want::Missing},
-      {"sub-key passed as missing", L"GetKey", [] { return A(I4(kHkcu), Missing()); }, Want::PassedAsMissing},
-      {"root passed as missing", L"GetSubKeys", [victim] { return A(Missing(), Str(victim)); },
+      {"root only", L"GetValue", [] { return A(Variant::I4(kHkcu)); }, Want::Missing},
+      {"root only", L"IsKeyExist", [] { return A(Variant::I4(kHkcu)); }, Want::Missing},
+      {"sub-key passed as missing", L"GetKey", [] { return A(Variant::I4(kHkcu), Missing()); }, Want::PassedAsMissing},
+      {"root passed as missing", L"GetSubKeys", [victim] { return A(Missing(), Variant::Text(victim)); },
        Want::PassedAsMissing},
-      {"Null root", L"SetValue", [fresh] { return A(Null(), Str(fresh), Str(L"v"), I4(1), Str(L"x")); },
+      {"Null root", L"SetValue", [fresh] { return A(Null(), Variant::Text(fresh), Variant::Text(L"v"), Variant::I4(1), Variant::Text(L"x")); },
        Want::Mismatch, 0},
-      {"text root", L"GetValue", [victim] { return A(Str(L"abc"), Str(victim)); }, Want::Mismatch, 0},
-      {"huge root", L"IsKeyExist", [victim] { return A(R8(1e12), Str(victim)); }, Want::Mismatch, 0},
-      {"Null sub-key", L"CreateKey", [] { return A(I4(kHkcu), Null()); }, Want::Mismatch, 1},
-      {"array sub-key", L"GetValues", [] { return A(I4(kHkcu), Variants(1)); }, Want::Mismatch, 1},
-      {"Null value name", L"DeleteValue", [victim] { return A(I4(kHkcu), Str(victim), Null()); },
+      {"text root", L"GetValue", [victim] { return A(Variant::Text(L"abc"), Variant::Text(victim)); }, Want::Mismatch, 0},
+      {"huge root", L"IsKeyExist", [victim] { return A(R8(1e12), Variant::Text(victim)); }, Want::Mismatch, 0},
+      {"Null sub-key", L"CreateKey", [] { return A(Variant::I4(kHkcu), Null()); }, Want::Mismatch, 1},
+      {"array sub-key", L"GetValues", [] { return A(Variant::I4(kHkcu), Variants(1)); }, Want::Mismatch, 1},
+      {"Null value name", L"DeleteValue", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Null()); },
        Want::Mismatch, 2},
-      {"text data type", L"SetValue", [fresh] { return A(I4(kHkcu), Str(fresh), Str(L"v"), Str(L"REG_SZ"), Str(L"x")); },
+      {"text data type", L"SetValue", [fresh] { return A(Variant::I4(kHkcu), Variant::Text(fresh), Variant::Text(L"v"), Variant::Text(L"REG_SZ"), Variant::Text(L"x")); },
        Want::Mismatch, 3},
-      {"text Recursive", L"DeleteKey", [victim] { return A(I4(kHkcu), Str(victim), Str(L"abc")); },
+      {"text Recursive", L"DeleteKey", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::Text(L"abc")); },
        Want::Mismatch, 2},
-      {"Null Recursive", L"DeleteKey", [victim] { return A(I4(kHkcu), Str(victim), Null()); }, Want::Mismatch, 2},
-      {"text QueryData", L"GetValues", [victim] { return A(I4(kHkcu), Str(victim), Str(L"abc")); },
+      {"Null Recursive", L"DeleteKey", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Null()); }, Want::Mismatch, 2},
+      {"text QueryData", L"GetValues", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::Text(L"abc")); },
        Want::Mismatch, 2},
       {"Null type code", L"ValueDataTypeToString", [] { return A(Null()); }, Want::Mismatch, 0},
       {"no type code", L"ValueDataTypeToString", [] { return A(); }, Want::Missing},
@@ -299,16 +281,16 @@ TEST_F(DispatchBadInput, CoercibleOddArguments) {
   const Row rows[] = {
       {"Empty type code is REG_NONE", L"ValueDataTypeToString", [] { return A(Empty()); }, Want::Text, -1,
        L"REG_NONE"},
-      {"a text holding 6", L"ValueDataTypeToString", [] { return A(Str(L"6")); }, Want::Text, -1, L"REG_LINK"},
-      {"an unknown code", L"ValueDataTypeToString", [] { return A(I4(12345)); }, Want::Text, -1, L""},
-      {"Empty QueryData", L"GetValues", [victim] { return A(I4(kHkcu), Str(victim), Empty()); }, Want::Object},
-      {"numeric value name", L"GetValue", [victim] { return A(I4(kHkcu), Str(victim), I4(5)); }, Want::Nothing},
-      {"Empty value name reads the default value", L"GetValue", [victim] { return A(I4(kHkcu), Str(victim), Empty()); },
+      {"a text holding 6", L"ValueDataTypeToString", [] { return A(Variant::Text(L"6")); }, Want::Text, -1, L"REG_LINK"},
+      {"an unknown code", L"ValueDataTypeToString", [] { return A(Variant::I4(12345)); }, Want::Text, -1, L""},
+      {"Empty QueryData", L"GetValues", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Empty()); }, Want::Object},
+      {"numeric value name", L"GetValue", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::I4(5)); }, Want::Nothing},
+      {"Empty value name reads the default value", L"GetValue", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Empty()); },
        Want::Nothing},
       {"Empty Recursive on a missing key", L"DeleteKey",
-       [] { return A(I4(kHkcu), Str(Under(L"absent")), Empty()); }, Want::False},
+       [] { return A(Variant::I4(kHkcu), Variant::Text(Under(L"absent")), Empty()); }, Want::False},
       // A script's (x) passes a value; an output flag then writes to a temporary.
-      {"flag passed by value", L"CreateKey", [] { return A(I4(kHkcu), Str(Under(L"byvalue")), Str(L"abc")); },
+      {"flag passed by value", L"CreateKey", [] { return A(Variant::I4(kHkcu), Variant::Text(Under(L"byvalue")), Variant::Text(L"abc")); },
        Want::True},
   };
   for (const Row& r : rows) Check(registry_.Get(), r);
@@ -322,22 +304,22 @@ TEST_F(DispatchBadInput, AbsurdRoots) {
     SCOPED_TRACE(testing::Message() << "root " << root);
     auto rr = [root](const std::function<Args()>& rest) {
       return [root, rest] {
-        Args a = A(I4(root));
+        Args a = A(Variant::I4(root));
         for (Variant& v : rest()) a.push_back(std::move(v));
         return a;
       };
     };
     const Row rows[] = {
-        {"SetValue", L"SetValue", rr([absent] { return A(Str(absent), Str(L"v"), I4(1), Str(L"x")); }),
+        {"SetValue", L"SetValue", rr([absent] { return A(Variant::Text(absent), Variant::Text(L"v"), Variant::I4(1), Variant::Text(L"x")); }),
          Want::False},
-        {"GetValue", L"GetValue", rr([absent] { return A(Str(absent)); }), Want::Nothing},
-        {"DeleteValue", L"DeleteValue", rr([absent] { return A(Str(absent), Str(L"v")); }), Want::False},
-        {"DeleteKey", L"DeleteKey", rr([absent] { return A(Str(absent)); }), Want::False},
-        {"CreateKey", L"CreateKey", rr([absent] { return A(Str(absent)); }), Want::False},
-        {"IsKeyExist", L"IsKeyExist", rr([absent] { return A(Str(absent)); }), Want::False},
-        {"GetValues", L"GetValues", rr([absent] { return A(Str(absent), Bool(true)); }), Want::Nothing},
-        {"GetSubKeys", L"GetSubKeys", rr([absent] { return A(Str(absent)); }), Want::Nothing},
-        {"GetKey", L"GetKey", rr([absent] { return A(Str(absent)); }), Want::Nothing},
+        {"GetValue", L"GetValue", rr([absent] { return A(Variant::Text(absent)); }), Want::Nothing},
+        {"DeleteValue", L"DeleteValue", rr([absent] { return A(Variant::Text(absent), Variant::Text(L"v")); }), Want::False},
+        {"DeleteKey", L"DeleteKey", rr([absent] { return A(Variant::Text(absent)); }), Want::False},
+        {"CreateKey", L"CreateKey", rr([absent] { return A(Variant::Text(absent)); }), Want::False},
+        {"IsKeyExist", L"IsKeyExist", rr([absent] { return A(Variant::Text(absent)); }), Want::False},
+        {"GetValues", L"GetValues", rr([absent] { return A(Variant::Text(absent), Variant::Bool(true)); }), Want::Nothing},
+        {"GetSubKeys", L"GetSubKeys", rr([absent] { return A(Variant::Text(absent)); }), Want::Nothing},
+        {"GetKey", L"GetKey", rr([absent] { return A(Variant::Text(absent)); }), Want::Nothing},
     };
     for (const Row& r : rows) {
       Check(registry_.Get(), r);
@@ -352,23 +334,23 @@ TEST_F(DispatchBadInput, NamesWithNulAddressNothing) {
   const std::wstring victim = Under(L"victim");
   const std::wstring cut = WithNul(victim, L"\\tail");
   const Row rows[] = {
-      {"SetValue, sub-key", L"SetValue", [cut] { return A(I4(kHkcu), Str(cut), Str(L"v"), I4(1), Str(L"y")); },
+      {"SetValue, sub-key", L"SetValue", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut), Variant::Text(L"v"), Variant::I4(1), Variant::Text(L"y")); },
        Want::False},
       {"SetValue, value name", L"SetValue",
-       [victim] { return A(I4(kHkcu), Str(victim), Str(WithNul(L"keep", L"x")), I4(1), Str(L"y")); }, Want::False},
-      {"GetValue, sub-key", L"GetValue", [cut] { return A(I4(kHkcu), Str(cut), Str(L"keep")); }, Want::Nothing},
-      {"GetValue, value name", L"GetValue", [victim] { return A(I4(kHkcu), Str(victim), Str(WithNul(L"keep", L"x"))); },
+       [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::Text(WithNul(L"keep", L"x")), Variant::I4(1), Variant::Text(L"y")); }, Want::False},
+      {"GetValue, sub-key", L"GetValue", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut), Variant::Text(L"keep")); }, Want::Nothing},
+      {"GetValue, value name", L"GetValue", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::Text(WithNul(L"keep", L"x"))); },
        Want::Nothing},
-      {"DeleteValue, sub-key", L"DeleteValue", [cut] { return A(I4(kHkcu), Str(cut), Str(L"keep")); }, Want::False},
+      {"DeleteValue, sub-key", L"DeleteValue", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut), Variant::Text(L"keep")); }, Want::False},
       {"DeleteValue, value name", L"DeleteValue",
-       [victim] { return A(I4(kHkcu), Str(victim), Str(WithNul(L"keep", L"x"))); }, Want::False},
-      {"DeleteKey", L"DeleteKey", [cut] { return A(I4(kHkcu), Str(cut)); }, Want::False},
-      {"DeleteKey, not recursive", L"DeleteKey", [cut] { return A(I4(kHkcu), Str(cut), Bool(false)); }, Want::False},
-      {"CreateKey", L"CreateKey", [cut] { return A(I4(kHkcu), Str(cut)); }, Want::False},
-      {"IsKeyExist", L"IsKeyExist", [cut] { return A(I4(kHkcu), Str(cut)); }, Want::False},
-      {"GetValues", L"GetValues", [cut] { return A(I4(kHkcu), Str(cut), Bool(true)); }, Want::Nothing},
-      {"GetSubKeys", L"GetSubKeys", [cut] { return A(I4(kHkcu), Str(cut)); }, Want::Nothing},
-      {"GetKey", L"GetKey", [cut] { return A(I4(kHkcu), Str(cut)); }, Want::Nothing},
+       [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::Text(WithNul(L"keep", L"x"))); }, Want::False},
+      {"DeleteKey", L"DeleteKey", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut)); }, Want::False},
+      {"DeleteKey, not recursive", L"DeleteKey", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut), Variant::Bool(false)); }, Want::False},
+      {"CreateKey", L"CreateKey", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut)); }, Want::False},
+      {"IsKeyExist", L"IsKeyExist", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut)); }, Want::False},
+      {"GetValues", L"GetValues", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut), Variant::Bool(true)); }, Want::Nothing},
+      {"GetSubKeys", L"GetSubKeys", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut)); }, Want::Nothing},
+      {"GetKey", L"GetKey", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut)); }, Want::Nothing},
   };
   for (const Row& r : rows) Check(registry_.Get(), r);
   ASSERT_TRUE(KeyExists(victim)) << "a name with a NUL deleted the key named by its head";
@@ -379,14 +361,14 @@ TEST_F(DispatchBadInput, NamesWithNulAddressNothing) {
 TEST_F(DispatchBadInput, NulInsideStringDataIsData) {
   const std::wstring sub = Under(L"data");
   Check(registry_.Get(), {"write", L"SetValue",
-                          [sub] { return A(I4(kHkcu), Str(sub), Str(L"nul"), I4(1), Str(WithNul(L"a", L"b"))); },
+                          [sub] { return A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(L"nul"), Variant::I4(1), Variant::Text(WithNul(L"a", L"b"))); },
                           Want::True});
   // The stored text goes on after the NUL; a read stops at it.
   DWORD size = 0;
   ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, sub.c_str(), L"nul", RRF_RT_ANY | RRF_NOEXPAND, nullptr, nullptr, &size),
             ERROR_SUCCESS);
   EXPECT_EQ(size, 8u);
-  Args args = A(I4(kHkcu), Str(sub), Str(L"nul"));
+  Args args = A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(L"nul"));
   Outcome o;
   Invoke(registry_.Get(), IdOf(registry_.Get(), L"GetValue"), DISPATCH_METHOD, args, &o);
   ASSERT_EQ(o.hr, S_OK);
@@ -404,30 +386,30 @@ TEST_F(DispatchBadInput, LongTexts) {
   const std::wstring sub = Under(L"long");
   const std::wstring big = Long64K();
   const Row rows[] = {
-      {"64 KiB sub-key, SetValue", L"SetValue", [sub, big] { return A(I4(kHkcu), Str(sub + L"\\" + big), Str(L"v"),
-                                                                        I4(1), Str(L"x")); },
+      {"64 KiB sub-key, SetValue", L"SetValue", [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big), Variant::Text(L"v"),
+                                                                        Variant::I4(1), Variant::Text(L"x")); },
        Want::False},
-      {"64 KiB sub-key, CreateKey", L"CreateKey", [sub, big] { return A(I4(kHkcu), Str(sub + L"\\" + big)); },
+      {"64 KiB sub-key, CreateKey", L"CreateKey", [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big)); },
        Want::False},
-      {"64 KiB sub-key, IsKeyExist", L"IsKeyExist", [sub, big] { return A(I4(kHkcu), Str(sub + L"\\" + big)); },
+      {"64 KiB sub-key, IsKeyExist", L"IsKeyExist", [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big)); },
        Want::False},
-      {"64 KiB sub-key, GetSubKeys", L"GetSubKeys", [sub, big] { return A(I4(kHkcu), Str(sub + L"\\" + big)); },
+      {"64 KiB sub-key, GetSubKeys", L"GetSubKeys", [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big)); },
        Want::Nothing},
-      {"64 KiB sub-key, GetKey", L"GetKey", [sub, big] { return A(I4(kHkcu), Str(sub + L"\\" + big)); },
+      {"64 KiB sub-key, GetKey", L"GetKey", [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big)); },
        Want::Nothing},
-      {"64 KiB sub-key, DeleteKey", L"DeleteKey", [sub, big] { return A(I4(kHkcu), Str(sub + L"\\" + big)); },
+      {"64 KiB sub-key, DeleteKey", L"DeleteKey", [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big)); },
        Want::False},
-      {"64 KiB data", L"SetValue", [sub, big] { return A(I4(kHkcu), Str(sub), Str(L"big"), I4(1), Str(big)); },
+      {"64 KiB data", L"SetValue", [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(L"big"), Variant::I4(1), Variant::Text(big)); },
        Want::True},
       {"64 KiB data, multi-string", L"SetValue",
-       [sub, big] { return A(I4(kHkcu), Str(sub), Str(L"bigm"), I4(7), Str(big)); }, Want::True},
-      {"64 KiB value name of a missing value", L"GetValue", [sub, big] { return A(I4(kHkcu), Str(sub), Str(big)); },
+       [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(L"bigm"), Variant::I4(7), Variant::Text(big)); }, Want::True},
+      {"64 KiB value name of a missing value", L"GetValue", [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(big)); },
        Want::Nothing},
   };
   for (const Row& r : rows) Check(registry_.Get(), r);
 
   // The long data comes back whole.
-  Args args = A(I4(kHkcu), Str(sub), Str(L"big"));
+  Args args = A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(L"big"));
   Outcome o;
   Invoke(registry_.Get(), IdOf(registry_.Get(), L"GetValue"), DISPATCH_METHOD, args, &o);
   ASSERT_EQ(o.hr, S_OK);
@@ -440,12 +422,12 @@ TEST_F(DispatchBadInput, LongTexts) {
 
   // A 64 KiB value name: the platform decides whether it may be stored; the
   // answer must agree with what a read finds.
-  Args write = A(I4(kHkcu), Str(sub), Str(big), I4(1), Str(L"x"));
+  Args write = A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(big), Variant::I4(1), Variant::Text(L"x"));
   Outcome w;
   Invoke(registry_.Get(), IdOf(registry_.Get(), L"SetValue"), DISPATCH_METHOD, write, &w);
   ASSERT_EQ(w.hr, S_OK);
   ASSERT_EQ(V_VT(w.result.Get()), VT_BOOL);
-  Args read = A(I4(kHkcu), Str(sub), Str(big));
+  Args read = A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(big));
   Outcome r;
   Invoke(registry_.Get(), IdOf(registry_.Get(), L"GetValue"), DISPATCH_METHOD, read, &r);
   ASSERT_EQ(r.hr, S_OK);
@@ -473,12 +455,12 @@ TEST_F(DispatchBadInput, ScriptVariablesPassedByReference) {
     VARIANT_BOOL flag;     // when it is a Boolean
   };
   const Row rows[] = {
-      {"Boolean variable, new key", [] { return Bool(true); }, false, S_OK, VT_BOOL, VARIANT_FALSE},
-      {"Boolean variable, existing key", [] { return Bool(false); }, true, S_OK, VT_BOOL, VARIANT_TRUE},
+      {"Boolean variable, new key", [] { return Variant::Bool(true); }, false, S_OK, VT_BOOL, VARIANT_FALSE},
+      {"Boolean variable, existing key", [] { return Variant::Bool(false); }, true, S_OK, VT_BOOL, VARIANT_TRUE},
       {"fresh variable, new key", Empty, false, S_OK, VT_BOOL, VARIANT_FALSE},
       {"fresh variable, existing key", Empty, true, S_OK, VT_BOOL, VARIANT_TRUE},
       // An output flag is only written: what the variable held does not matter.
-      {"text variable", [] { return Str(L"abc"); }, false, S_OK, VT_BOOL, VARIANT_FALSE},
+      {"text variable", [] { return Variant::Text(L"abc"); }, false, S_OK, VT_BOOL, VARIANT_FALSE},
   };
   int n = 0;
   for (const Row& r : rows) {
@@ -493,8 +475,8 @@ TEST_F(DispatchBadInput, ScriptVariablesPassedByReference) {
     for (const wchar_t* method : {L"CreateKey", L"SetValue"}) {
       SCOPED_TRACE(testing::Message() << std::string(method, method + wcslen(method)));
       Args args = std::wstring(method) == L"CreateKey"
-                      ? A(I4(kHkcu), Str(key), Ref(variable.Get()))
-                      : A(I4(kHkcu), Str(key), Str(L"v"), I4(1), Str(L"x"), Ref(variable.Get()));
+                      ? A(Variant::I4(kHkcu), Variant::Text(key), Ref(variable.Get()))
+                      : A(Variant::I4(kHkcu), Variant::Text(key), Variant::Text(L"v"), Variant::I4(1), Variant::Text(L"x"), Ref(variable.Get()));
       Outcome o;
       Invoke(registry_.Get(), IdOf(registry_.Get(), method), DISPATCH_METHOD, args, &o);
       ASSERT_EQ(o.hr, r.hr);
@@ -518,8 +500,8 @@ TEST_F(DispatchBadInput, ScriptVariablesPassedByReference) {
 
 // A script variable for ValueData is seen through: the value's own type counts.
 TEST_F(DispatchBadInput, DataInAScriptVariable) {
-  Variant text = Str(L"by reference");
-  Args args = A(I4(kHkcu), Str(Under(L"data")), Str(L"ref"), I4(1), Ref(text.Get()));
+  Variant text = Variant::Text(L"by reference");
+  Args args = A(Variant::I4(kHkcu), Variant::Text(Under(L"data")), Variant::Text(L"ref"), Variant::I4(1), Ref(text.Get()));
   Outcome o;
   Invoke(registry_.Get(), IdOf(registry_.Get(), L"SetValue"), DISPATCH_METHOD, args, &o);
   ASSERT_EQ(o.hr, S_OK);
@@ -533,7 +515,7 @@ TEST_F(DispatchBadInput, DataInAScriptVariable) {
 
 TEST_F(DispatchBadInput, MalformedInvokes) {
   Args none;
-  Args three = A(I4(kHkcu), Str(Under(L"victim")), I4(1));
+  Args three = A(Variant::I4(kHkcu), Variant::Text(Under(L"victim")), Variant::I4(1));
   Outcome unknown, wrongIid, tooMany, asPut;
   Invoke(registry_.Get(), 0x12345, DISPATCH_METHOD, none, &unknown);
   EXPECT_EQ(unknown.hr, DISP_E_MEMBERNOTFOUND);
@@ -543,12 +525,12 @@ TEST_F(DispatchBadInput, MalformedInvokes) {
   Invoke(registry_.Get(), IdOf(registry_.Get(), L"IsKeyExist"), DISPATCH_METHOD, three, &tooMany);
   EXPECT_EQ(tooMany.hr, DISP_E_BADPARAMCOUNT);
   // LastRegError has no put.
-  Args value = A(I4(5));
+  Args value = A(Variant::I4(5));
   Invoke(registry_.Get(), IdOf(registry_.Get(), L"LastRegError"), DISPATCH_PROPERTYPUT, value, &asPut);
   EXPECT_TRUE(FAILED(asPut.hr));
   EXPECT_EQ(LastRegError(), 0);
 
-  Args text = A(Str(L"abc"));
+  Args text = A(Variant::Text(L"abc"));
   Outcome put;
   Invoke(registry_.Get(), IdOf(registry_.Get(), L"UseUnicodeFunctions"), DISPATCH_PROPERTYPUT, text, &put);
   EXPECT_EQ(put.hr, DISP_E_TYPEMISMATCH);
@@ -577,16 +559,16 @@ TEST(SettingsDispatchBadInput, EveryMethodAnswersOrExplains) {
   const Row rows[] = {
       {"GetSettingPath2 needs its application object", L"GetSettingPath2", [] { return A(); }, Want::Missing},
       {"an application object that is nothing", L"GetSettingPath2", [] { return A(Nothing()); }, Want::Described},
-      {"text setting type", L"LoadSetting", [] { return A(Str(L"k"), Str(L"v"), Str(L"abc")); }, Want::Mismatch, 2},
+      {"text setting type", L"LoadSetting", [] { return A(Variant::Text(L"k"), Variant::Text(L"v"), Variant::Text(L"abc")); }, Want::Mismatch, 2},
       {"Null title", L"GetSettingPath", [] { return A(Null()); }, Want::Mismatch, 0},
-      {"text version", L"SaveSetting", [] { return A(Str(L"k"), Str(L"v"), I4(0), I4(1), Str(L"t"), Str(L"abc")); },
+      {"text version", L"SaveSetting", [] { return A(Variant::Text(L"k"), Variant::Text(L"v"), Variant::I4(0), Variant::I4(1), Variant::Text(L"t"), Variant::Text(L"abc")); },
        Want::Mismatch, 5},
-      {"text font", L"LoadFont", [] { return A(Str(L"k"), Str(L"abc")); }, Want::Mismatch, 1},
+      {"text font", L"LoadFont", [] { return A(Variant::Text(L"k"), Variant::Text(L"abc")); }, Want::Mismatch, 1},
       {"width beyond a float", L"LoadFormPlacement",
-       [] { return A(Str(L"k"), Str(L"v"), Nothing(), Str(L"t"), I4(0), I4(0), Bool(false), R8(1e300)); },
+       [] { return A(Variant::Text(L"k"), Variant::Text(L"v"), Nothing(), Variant::Text(L"t"), Variant::I4(0), Variant::I4(0), Variant::Bool(false), R8(1e300)); },
        Want::Mismatch, 7},
       {"an application object that is nothing", L"LoadSetting2",
-       [] { return A(Str(L"k"), Str(L"v"), I4(0), Missing(), Nothing()); }, Want::Described},
+       [] { return A(Variant::Text(L"k"), Variant::Text(L"v"), Variant::I4(0), Missing(), Nothing()); }, Want::Described},
   };
   for (const Row& r : rows) Check(settings.Get(), r);
   settings.Reset();

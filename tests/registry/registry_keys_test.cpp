@@ -11,10 +11,16 @@
 #include <vector>
 
 #include "brindle/brindle_idl.h"
+#include "tests/common/raw_registry.h"
 #include "tests/common/server_loader.h"
 
 namespace orv {
 namespace {
+
+using test::EnumNames;
+using test::KeyExists;
+using test::MakeKey;
+using test::Put;
 
 const auto kCurrentUser = static_cast<RegistryRoot2_Const>(0x80000001u);
 constexpr HRESULT kSubscriptOutOfRange = static_cast<HRESULT>(0x800A0009);
@@ -23,46 +29,6 @@ constexpr DATE kSecond = 1.0 / 86400.0;
 std::wstring BasePath() { return L"Software\\OrvaneTests\\keys-" + std::to_wstring(GetCurrentProcessId()); }
 
 // --- Direct Win32 access, independent of the library -----------------------
-
-void MakeKey(const std::wstring& path, const wchar_t* keyClass = nullptr) {
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, const_cast<wchar_t*>(keyClass), 0, KEY_WRITE,
-                            nullptr, &key, nullptr), ERROR_SUCCESS) << "creating the test key";
-  RegCloseKey(key);
-}
-
-void PutValue(const std::wstring& path, const wchar_t* name, DWORD type, std::vector<BYTE> bytes) {
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  // A non-zero byte after the data keeps the system from adding a terminator.
-  bytes.push_back(0xAA);
-  EXPECT_EQ(RegSetValueExW(key, name, 0, type, bytes.data(), static_cast<DWORD>(bytes.size() - 1)), ERROR_SUCCESS);
-  RegCloseKey(key);
-}
-
-bool KeyExists(const std::wstring& path) {
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
-
-std::vector<std::wstring> EnumNames(const std::wstring& path, bool values) {
-  std::vector<std::wstring> names;
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
-  for (DWORD i = 0;; ++i) {
-    wchar_t name[512];
-    DWORD len = 512;
-    const LONG st = values ? RegEnumValueW(key, i, name, &len, nullptr, nullptr, nullptr, nullptr)
-                           : RegEnumKeyExW(key, i, name, &len, nullptr, nullptr, nullptr, nullptr);
-    if (st != ERROR_SUCCESS) break;
-    names.emplace_back(name, len);
-  }
-  RegCloseKey(key);
-  return names;
-}
 
 bool UnderWine() {
   return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
@@ -89,20 +55,6 @@ std::wstring ThroughCodePage(const std::wstring& text) {
 
 // --- Reading results --------------------------------------------------------
 
-Variant I4(LONG n) {
-  Variant v;
-  V_VT(v.Get()) = VT_I4;
-  V_I4(v.Get()) = n;
-  return v;
-}
-
-Variant Text(const std::wstring& text) {
-  Variant v;
-  V_VT(v.Get()) = VT_BSTR;
-  V_BSTR(v.Get()) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-  return v;
-}
-
 std::wstring Str(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::wstring(); }
 
 LONG Count(_Collection* c) {
@@ -113,7 +65,7 @@ LONG Count(_Collection* c) {
 
 // Item(i) as a VARIANT; the HRESULT of the call goes to *hr.
 Variant ItemAt(_Collection* c, LONG i, HRESULT* hr = nullptr) {
-  Variant index = I4(i), out;
+  Variant index = Variant::I4(i), out;
   const HRESULT r = c->Item(index.Get(), out.Put());
   if (hr) *hr = r;
   else EXPECT_EQ(r, S_OK) << "Item(" << i << ")";
@@ -195,7 +147,7 @@ class RegistryKeys : public ::testing::TestWithParam<Mode> {
 test::ServerLoader* RegistryKeys::loader_ = nullptr;
 
 TEST_P(RegistryKeys, CreateKeyReportsWhetherTheKeyWasThere) {
-  MakeKey(Path(L"existing"));
+  MakeKey(HKEY_CURRENT_USER, Path(L"existing"));
   struct Case { const wchar_t* rel; bool passFlag; VARIANT_BOOL already; };
   const Case cases[] = {
       {L"existing", true, VARIANT_TRUE},
@@ -215,7 +167,7 @@ TEST_P(RegistryKeys, CreateKeyReportsWhetherTheKeyWasThere) {
     if (c.passFlag) {
       EXPECT_EQ(already, c.already);
     }
-    EXPECT_TRUE(KeyExists(Path(c.rel)));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Path(c.rel)));
   }
 }
 
@@ -250,13 +202,13 @@ TEST_P(RegistryKeys, DeleteKeyRecursiveOrOnlyWhenEmpty) {
       continue;
     }
     const std::wstring key = Path(L"d" + std::to_wstring(n++));
-    if (c.content != kMissing) MakeKey(key);
-    if (c.content == kWithSubKey) MakeKey(key + L"\\child\\grandchild");
-    if (c.content == kWithValue) PutValue(key, L"v", REG_DWORD, {1, 0, 0, 0});
+    if (c.content != kMissing) MakeKey(HKEY_CURRENT_USER, key);
+    if (c.content == kWithSubKey) MakeKey(HKEY_CURRENT_USER, key + L"\\child\\grandchild");
+    if (c.content == kWithValue) Put(HKEY_CURRENT_USER, key, L"v", REG_DWORD, {1, 0, 0, 0});
     VARIANT_BOOL ok = 0x1234;
     ASSERT_EQ(reg_->DeleteKey(kCurrentUser, Bstr(key.c_str()).Get(), c.recursive, &ok), S_OK);
     EXPECT_EQ(ok, c.deleted ? VARIANT_TRUE : VARIANT_FALSE);
-    EXPECT_EQ(KeyExists(key), !c.deleted && c.content != kMissing);
+    EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, key), !c.deleted && c.content != kMissing);
     EXPECT_EQ(LastError() == 0, c.deleted);
     if (c.content == kMissing) {
       EXPECT_EQ(LastError(), ERROR_FILE_NOT_FOUND);
@@ -265,7 +217,7 @@ TEST_P(RegistryKeys, DeleteKeyRecursiveOrOnlyWhenEmpty) {
 }
 
 TEST_P(RegistryKeys, IsKeyExist) {
-  MakeKey(Path(L"here"));
+  MakeKey(HKEY_CURRENT_USER, Path(L"here"));
   struct Case { const wchar_t* rel; VARIANT_BOOL exists; LONG status; };
   const Case cases[] = {{L"here", VARIANT_TRUE, 0}, {L"here\\not", VARIANT_FALSE, ERROR_FILE_NOT_FOUND},
                         {L"HERE", VARIANT_TRUE, 0}, {L"", VARIANT_TRUE, 0}};
@@ -279,7 +231,7 @@ TEST_P(RegistryKeys, IsKeyExist) {
 }
 
 TEST_P(RegistryKeys, EmptyKeysGiveEmptyCollectionsAndMissingOnesNothing) {
-  MakeKey(Path(L"empty"));
+  MakeKey(HKEY_CURRENT_USER, Path(L"empty"));
   for (VARIANT_BOOL queryData : {VARIANT_FALSE, VARIANT_TRUE}) {
     Dirty();
     auto values = Values(Path(L"empty"), queryData);
@@ -304,12 +256,12 @@ TEST_P(RegistryKeys, EmptyKeysGiveEmptyCollectionsAndMissingOnesNothing) {
 
 TEST_P(RegistryKeys, GetValuesWithoutDataListsNamesAndTypesInRegistryOrder) {
   const std::wstring key = Path(L"vals");
-  PutValue(key, L"", REG_SZ, {'x', 0, 0, 0});
-  PutValue(key, L"Zeta number", REG_DWORD, {7, 0, 0, 0});
-  PutValue(key, L"alpha", REG_BINARY, {1, 2, 3});
-  PutValue(key, L"odd type", 11, {1, 2, 3, 4, 5, 6, 7, 8});
-  PutValue(key, L"a much longer value name than the others", REG_EXPAND_SZ, {'%', 0, 0, 0});
-  const std::vector<std::wstring> order = EnumNames(key, true);
+  Put(HKEY_CURRENT_USER, key, L"", REG_SZ, {'x', 0, 0, 0});
+  Put(HKEY_CURRENT_USER, key, L"Zeta number", REG_DWORD, {7, 0, 0, 0});
+  Put(HKEY_CURRENT_USER, key, L"alpha", REG_BINARY, {1, 2, 3});
+  Put(HKEY_CURRENT_USER, key, L"odd type", 11, {1, 2, 3, 4, 5, 6, 7, 8});
+  Put(HKEY_CURRENT_USER, key, L"a much longer value name than the others", REG_EXPAND_SZ, {'%', 0, 0, 0});
+  const std::vector<std::wstring> order = EnumNames(HKEY_CURRENT_USER, key, true);
   ASSERT_EQ(order.size(), 5u);
   const std::map<std::wstring, LONG> types = {{L"", 1}, {L"Zeta number", 4}, {L"alpha", 3}, {L"odd type", 11},
                                               {L"a much longer value name than the others", 2}};
@@ -333,12 +285,12 @@ TEST_P(RegistryKeys, GetValuesWithoutDataListsNamesAndTypesInRegistryOrder) {
 
 TEST_P(RegistryKeys, GetValuesWithDataKeepsUnconvertibleValuesAsNothing) {
   const std::wstring key = Path(L"data");
-  PutValue(key, L"short dword", REG_DWORD, {1, 2});
-  PutValue(key, L"empty sz", REG_SZ, {});
-  PutValue(key, L"empty binary", REG_BINARY, {});
-  PutValue(key, L"dword", REG_DWORD, {0x2A, 0, 0, 0});
-  PutValue(key, L"text", REG_SZ, {'a', 0, 'b', 0, 0, 0});  // ANSI mode reads it converted
-  const std::vector<std::wstring> order = EnumNames(key, true);
+  Put(HKEY_CURRENT_USER, key, L"short dword", REG_DWORD, {1, 2});
+  Put(HKEY_CURRENT_USER, key, L"empty sz", REG_SZ, {});
+  Put(HKEY_CURRENT_USER, key, L"empty binary", REG_BINARY, {});
+  Put(HKEY_CURRENT_USER, key, L"dword", REG_DWORD, {0x2A, 0, 0, 0});
+  Put(HKEY_CURRENT_USER, key, L"text", REG_SZ, {'a', 0, 'b', 0, 0, 0});  // ANSI mode reads it converted
+  const std::vector<std::wstring> order = EnumNames(HKEY_CURRENT_USER, key, true);
   ASSERT_EQ(order.size(), 5u);
 
   Dirty();
@@ -382,16 +334,16 @@ TEST_P(RegistryKeys, GetValuesWithDataKeepsUnconvertibleValuesAsNothing) {
 
 TEST_P(RegistryKeys, GetSubKeysFollowsRegistryOrderWithClassesAndUtcTimes) {
   const std::wstring parent = Path(L"parent");
-  MakeKey(parent);
+  MakeKey(HKEY_CURRENT_USER, parent);
   const DATE before = UtcNow();
   const std::wstring longClass(300, L'c');
   struct Sub { const wchar_t* name; const wchar_t* keyClass; };
   const Sub subs[] = {{L"zz", nullptr}, {L"Mid key", L"OrvClass"}, {L"a", nullptr},
                       {L"a rather longer sub-key name", longClass.c_str()}};
-  for (const auto& s : subs) MakeKey(parent + L"\\" + s.name, s.keyClass);
-  MakeKey(parent + L"\\zz\\grandchild");  // not listed: only direct sub-keys
+  for (const auto& s : subs) MakeKey(HKEY_CURRENT_USER, parent + L"\\" + s.name, s.keyClass);
+  MakeKey(HKEY_CURRENT_USER, parent + L"\\zz\\grandchild");  // not listed: only direct sub-keys
   const DATE after = UtcNow();
-  const std::vector<std::wstring> order = EnumNames(parent, false);
+  const std::vector<std::wstring> order = EnumNames(HKEY_CURRENT_USER, parent, false);
   ASSERT_EQ(order.size(), 4u);
 
   Dirty();
@@ -415,9 +367,9 @@ TEST_P(RegistryKeys, GetSubKeysFollowsRegistryOrderWithClassesAndUtcTimes) {
 
 TEST_P(RegistryKeys, GetKeyNamesTheKeyAsTheCallerSpelledIt) {
   const DATE before = UtcNow();
-  MakeKey(Path(L"alpha\\beta"));
-  MakeKey(Path(L"classy"), L"Some Class");
-  MakeKey(Path(L"long class"), std::wstring(600, L'k').c_str());
+  MakeKey(HKEY_CURRENT_USER, Path(L"alpha\\beta"));
+  MakeKey(HKEY_CURRENT_USER, Path(L"classy"), L"Some Class");
+  MakeKey(HKEY_CURRENT_USER, Path(L"long class"), std::wstring(600, L'k').c_str());
   const DATE after = UtcNow();
   struct Case { std::wstring subKey, name, keyClass; bool fresh; };
   const Case cases[] = {
@@ -450,12 +402,12 @@ TEST_P(RegistryKeys, NamesCrossTheCodePageInAnsiMode) {
   // does not; under a code page that keeps both, both rows pass unchanged.
   const std::wstring names[] = {L"caf\x00E9", L"Omega \x03A9"};
   for (const auto& n : names) {
-    MakeKey(Path(L"cp\\" + n));
-    PutValue(Path(L"cp"), n.c_str(), REG_DWORD, {1, 0, 0, 0});
+    MakeKey(HKEY_CURRENT_USER, Path(L"cp\\" + n));
+    Put(HKEY_CURRENT_USER, Path(L"cp"), n.c_str(), REG_DWORD, {1, 0, 0, 0});
   }
   auto seen = [&](const std::wstring& n) { return GetParam().unicode ? n : ThroughCodePage(n); };
-  const std::vector<std::wstring> keyOrder = EnumNames(Path(L"cp"), false);
-  const std::vector<std::wstring> valueOrder = EnumNames(Path(L"cp"), true);
+  const std::vector<std::wstring> keyOrder = EnumNames(HKEY_CURRENT_USER, Path(L"cp"), false);
+  const std::vector<std::wstring> valueOrder = EnumNames(HKEY_CURRENT_USER, Path(L"cp"), true);
   ASSERT_EQ(keyOrder.size(), 2u);
   ASSERT_EQ(valueOrder.size(), 2u);
   auto keys = SubKeys(Path(L"cp"));
@@ -487,7 +439,7 @@ TEST_P(RegistryKeys, NullResultPointersAreRefused) {
       [&] { return reg_->GetKey(kCurrentUser, sub.Get(), nullptr); },
   };
   for (const auto& call : calls) EXPECT_EQ(call(), E_POINTER);
-  EXPECT_FALSE(KeyExists(Path())) << "no registry work before the pointer check";
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Path())) << "no registry work before the pointer check";
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, RegistryKeys, ::testing::ValuesIn(kModes),
@@ -499,10 +451,10 @@ class CollectionTest : public RegistryKeys {
  protected:
   // An empty collection from the library, then filled by the test.
   ComPtr<_Collection> Filled(std::initializer_list<LONG> numbers) {
-    MakeKey(Path());
+    MakeKey(HKEY_CURRENT_USER, Path());
     auto c = SubKeys(Path());
     EXPECT_TRUE(c);
-    for (LONG n : numbers) EXPECT_EQ(c->Add(I4(n).Get(), Missing(), Missing(), Missing()), S_OK);
+    for (LONG n : numbers) EXPECT_EQ(c->Add(Variant::I4(n).Get(), Missing(), Missing(), Missing()), S_OK);
     return c;
   }
   VARIANT* Missing() {
@@ -538,15 +490,15 @@ TEST_P(CollectionTest, ItemCountAddRemove) {
     Variant v = ItemAt(c.Get(), bad, &hr);
     EXPECT_EQ(hr, kSubscriptOutOfRange) << bad;
   }
-  Variant key = Text(L"k"), item = I4(40);
+  Variant key = Variant::Text(L"k"), item = Variant::I4(40);
   EXPECT_TRUE(FAILED(c->Add(item.Get(), key.Get(), Missing(), Missing())));
   EXPECT_TRUE(FAILED(c->Item(key.Get(), item.Put()))) << "no lookup by key";
   EXPECT_EQ(Count(c.Get()), 3);
 
-  Variant two = I4(2);
+  Variant two = Variant::I4(2);
   EXPECT_EQ(c->Remove(two.Get()), S_OK);
   EXPECT_EQ(Numbers(c.Get()), (std::vector<LONG>{10, 30}));
-  EXPECT_EQ(c->Remove(I4(5).Get()), kSubscriptOutOfRange);
+  EXPECT_EQ(c->Remove(Variant::I4(5).Get()), kSubscriptOutOfRange);
   EXPECT_EQ(Count(c.Get()), 2);
 
   // A by-reference index, as scripts pass their variables.
@@ -577,7 +529,7 @@ TEST_P(CollectionTest, EnumeratesInInsertionOrder) {
   ComPtr<IEnumVARIANT> e;
   ASSERT_EQ(unk.As(&e), S_OK);
   // Later changes do not disturb a running For Each.
-  ASSERT_EQ(c->Add(I4(6).Get(), Missing(), Missing(), Missing()), S_OK);
+  ASSERT_EQ(c->Add(Variant::I4(6).Get(), Missing(), Missing(), Missing()), S_OK);
 
   EXPECT_EQ(Fetch(e.Get(), 2, S_OK), (std::vector<LONG>{1, 2}));
   EXPECT_EQ(e->Skip(1), S_OK);
@@ -616,8 +568,8 @@ class LateBound : public RegistryKeys {
   }
   static std::vector<Variant> Args(const std::wstring& subKey) {
     std::vector<Variant> a;
-    a.push_back(I4(static_cast<LONG>(kCurrentUser)));
-    a.push_back(Text(subKey));
+    a.push_back(Variant::I4(static_cast<LONG>(kCurrentUser)));
+    a.push_back(Variant::Text(subKey));
     return a;
   }
   // For Each over a collection: DISPID_NEWENUM, then the name of each item.
@@ -651,13 +603,13 @@ TEST_P(LateBound, EnumerationsAndOmittedArgumentsThroughIDispatch) {
   Variant created = Call(d.Get(), L"CreateKey", createArgs);
   EXPECT_EQ(V_VT(created.Get()), VT_BOOL);
   EXPECT_EQ(V_BOOL(created.Get()), VARIANT_TRUE);
-  MakeKey(Path(L"two"));
-  PutValue(Path(), L"first", REG_SZ, {'1', 0, 0, 0});
-  PutValue(Path(), L"second", REG_DWORD, {2, 0, 0, 0});
+  MakeKey(HKEY_CURRENT_USER, Path(L"two"));
+  Put(HKEY_CURRENT_USER, Path(), L"first", REG_SZ, {'1', 0, 0, 0});
+  Put(HKEY_CURRENT_USER, Path(), L"second", REG_DWORD, {2, 0, 0, 0});
 
   std::vector<Variant> args = Args(Path());
-  EXPECT_EQ(Walk(Call(d.Get(), L"GetSubKeys", args)), EnumNames(Path(), false));
-  EXPECT_EQ(Walk(Call(d.Get(), L"GetValues", args)), EnumNames(Path(), true));  // QueryData omitted
+  EXPECT_EQ(Walk(Call(d.Get(), L"GetSubKeys", args)), EnumNames(HKEY_CURRENT_USER, Path(), false));
+  EXPECT_EQ(Walk(Call(d.Get(), L"GetValues", args)), EnumNames(HKEY_CURRENT_USER, Path(), true));  // QueryData omitted
 
   std::vector<Variant> missing = Args(Path(L"absent"));
   Variant nothing = Call(d.Get(), L"GetSubKeys", missing);

@@ -15,6 +15,7 @@
 
 #include "brindle/brindle_idl.h"
 #include "support/com_types.h"
+#include "tests/common/raw_registry.h"
 #include "tests/common/server_environment.h"
 
 namespace orv::test {
@@ -35,12 +36,6 @@ Variant Scalar(VARTYPE vt, LONG n) {
   else if (vt == VT_BOOL) V_BOOL(v.Get()) = static_cast<VARIANT_BOOL>(n);
   else if (vt == VT_ERROR) V_ERROR(v.Get()) = n;
   else V_I4(v.Get()) = n;
-  return v;
-}
-Variant Str(const wchar_t* s) {
-  Variant v;
-  V_VT(v.Get()) = VT_BSTR;
-  V_BSTR(v.Get()) = SysAllocString(s);
   return v;
 }
 Variant Bytes(std::vector<BYTE> b, LONG lbound = 0, VARTYPE vt = VT_UI1, UINT dims = 1) {
@@ -127,27 +122,11 @@ struct Raw {
   std::string hex;
 };
 Raw ReadRaw(const std::wstring& path, const wchar_t* name) {
-  Raw r;
-  HKEY key = nullptr;
-  if ((r.status = RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key)) != 0) return r;
-  DWORD size = 0;
-  r.status = RegQueryValueExW(key, name, nullptr, &r.type, nullptr, &size);
-  std::vector<BYTE> data(size);
-  if (r.status == 0 && size) r.status = RegQueryValueExW(key, name, nullptr, &r.type, data.data(), &size);
-  r.hex = Hex(data.data(), size);
-  RegCloseKey(key);
-  return r;
+  const Stored s = Query(HKEY_CURRENT_USER, path, name);
+  return {s.status, s.type, Hex(s.bytes.data(), s.bytes.size())};
 }
-// Exact bytes: the non-zero bytes after the data stop RegSetValueExW adding a
-// terminator to string types.
 void WriteRaw(const std::wstring& path, const wchar_t* name, DWORD type, const char* hex) {
-  std::vector<BYTE> data = Unhex(hex);
-  const auto size = static_cast<DWORD>(data.size());
-  data.insert(data.end(), {0xAB, 0xCD});
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr), 0);
-  EXPECT_EQ(RegSetValueExW(key, name, 0, type, data.data(), size), 0);
-  RegCloseKey(key);
+  Put(HKEY_CURRENT_USER, path, name, type, Unhex(hex));
 }
 
 // ---- The fixture: one object per test, per mode ------------------------------
@@ -207,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, RegistryValues, ::testing::Values(true, false),
 TEST_P(RegistryValues, SetValueWritesTheBytesOfTheTable) {
   static BSTR refText = SysAllocString(L"ref");
   static SHORT refShort = -2;
-  static Variant scriptText = Str(L"abc"), scriptInt = Scalar(VT_I4, 7), scriptBytes = Bytes({9, 8});
+  static Variant scriptText = Variant::Text(L"abc"), scriptInt = Scalar(VT_I4, 7), scriptBytes = Bytes({9, 8});
   static Variant scriptOmitted = Scalar(VT_ERROR, DISP_E_PARAMNOTFOUND), byRefShort = [] {
     Variant v;
     V_VT(v.Get()) = VT_BYREF | VT_I2;
@@ -224,9 +203,9 @@ TEST_P(RegistryValues, SetValueWritesTheBytesOfTheTable) {
       {REG_DWORD, [] { return Scalar(VT_UI1, 200); }, "C8 00 00 00"},
       {REG_DWORD, [] { return Scalar(VT_I4, 0x12345678); }, "78 56 34 12"},
       {REG_DWORD_BIG_ENDIAN, [] { return Scalar(VT_I4, 1); }, "01 00 00 00"},
-      {REG_SZ, [] { return Str(L"abc"); }, "61 00 62 00 63 00 00 00"},
-      {REG_EXPAND_SZ, [] { return Str(L"%A%"); }, "25 00 41 00 25 00 00 00"},
-      {REG_MULTI_SZ, [] { return Str(L"ab"); }, "61 00 62 00 00 00 00 00"},
+      {REG_SZ, [] { return Variant::Text(L"abc"); }, "61 00 62 00 63 00 00 00"},
+      {REG_EXPAND_SZ, [] { return Variant::Text(L"%A%"); }, "25 00 41 00 25 00 00 00"},
+      {REG_MULTI_SZ, [] { return Variant::Text(L"ab"); }, "61 00 62 00 00 00 00 00"},
       {REG_MULTI_SZ, [] { return Strings({L"a", L"b"}); }, "61 00 00 00 62 00 00 00 00 00"},
       {REG_MULTI_SZ, [] { return Strings({}); }, "00 00 00 00"},
       {REG_MULTI_SZ, [] { return Strings({L"x", L"y"}, 1); }, "78 00 00 00 79 00 00 00 00 00"},
@@ -244,14 +223,14 @@ TEST_P(RegistryValues, SetValueWritesTheBytesOfTheTable) {
       {REG_DWORD, [] { return Ref(byRefShort.Get()); }, "FE FF FF FF"},
       {REG_BINARY, [] { return Ref(scriptBytes.Get()); }, "09 08"},
       // Data that does not suit the type.
-      {REG_DWORD, [] { return Str(L"5"); }, nullptr},
+      {REG_DWORD, [] { return Variant::Text(L"5"); }, nullptr},
       {REG_DWORD, [] { return Scalar(VT_BOOL, VARIANT_TRUE); }, nullptr},
       {REG_DWORD, [] { return Scalar(VT_R8, 1); }, nullptr},
       {REG_SZ, [] { return Scalar(VT_I4, 1); }, nullptr},
       {REG_SZ, [] { return Variant(); }, nullptr},
       {REG_SZ, [] { Variant v; V_VT(v.Get()) = VT_NULL; return v; }, nullptr},
       {REG_SZ, [] { return Ref(scriptInt.Get()); }, nullptr},
-      {REG_BINARY, [] { return Str(L"ab"); }, nullptr},
+      {REG_BINARY, [] { return Variant::Text(L"ab"); }, nullptr},
       {REG_BINARY, [] { return Bytes({1, 2}, 0, VT_UI1, 2); }, nullptr},
       {REG_BINARY, [] { return Bytes({1, 2}, 0, VT_I2); }, nullptr},
       {REG_BINARY, [] { Variant v; V_VT(v.Get()) = VT_ARRAY | VT_UI1; return v; }, nullptr},
@@ -335,9 +314,9 @@ TEST_P(RegistryValues, GetValueDecodesWhatTheRegistryHolds) {
 // default value through an omitted (NULL) name.
 TEST_P(RegistryValues, DefaultValueAndKeyState) {
   VARIANT_BOOL existed = VARIANT_TRUE;
-  EXPECT_EQ(Set(path_, nullptr, REG_SZ, *Str(L"def").Get(), &existed), VARIANT_TRUE);
+  EXPECT_EQ(Set(path_, nullptr, REG_SZ, *Variant::Text(L"def").Get(), &existed), VARIANT_TRUE);
   EXPECT_EQ(existed, VARIANT_FALSE);
-  EXPECT_EQ(Set(path_, L"", REG_SZ, *Str(L"new").Get(), &existed), VARIANT_TRUE);
+  EXPECT_EQ(Set(path_, L"", REG_SZ, *Variant::Text(L"new").Get(), &existed), VARIANT_TRUE);
   EXPECT_EQ(existed, VARIANT_TRUE);
   EXPECT_EQ(ReadRaw(path_, L"").type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(GetData(nullptr), "BSTR new");
@@ -352,14 +331,14 @@ TEST_P(RegistryValues, ModeChoosesTheTextEncoding) {
   char ansi[8] = {};
   WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, 1, ansi, sizeof ansi, nullptr, &lost);
   if (!lost) GTEST_SKIP() << "the ANSI code page holds U+0416";
-  EXPECT_EQ(Set(path_, L"t", REG_SZ, *Str(text).Get()), VARIANT_TRUE);
+  EXPECT_EQ(Set(path_, L"t", REG_SZ, *Variant::Text(text).Get()), VARIANT_TRUE);
   EXPECT_EQ(ReadRaw(path_, L"t").hex, Wide() ? "16 04 00 00" : Hex(reinterpret_cast<BYTE*>(ansi), 1) + " 00 00 00");
 }
 
 TEST_P(RegistryValues, DeleteValue) {
   VARIANT_BOOL ok = 0;
   const Bstr path(path_.c_str()), name(L"d");
-  EXPECT_EQ(Set(path_, L"d", REG_SZ, *Str(L"x").Get()), VARIANT_TRUE);
+  EXPECT_EQ(Set(path_, L"d", REG_SZ, *Variant::Text(L"x").Get()), VARIANT_TRUE);
   EXPECT_EQ(reg_->DeleteValue(kHkcu, path.Get(), name.Get(), &ok), S_OK);
   EXPECT_EQ(ok, VARIANT_TRUE);
   EXPECT_EQ(LastError(), 0);
@@ -377,7 +356,7 @@ TEST_P(RegistryValues, AbsurdRootsFailWithAWindowsError) {
     SCOPED_TRACE(root);
     const auto r = static_cast<RegistryRoot2_Const>(root);
     PrimeLastError();
-    EXPECT_EQ(Set(L"x", L"v", REG_SZ, *Str(L"x").Get(), nullptr, r), VARIANT_FALSE);
+    EXPECT_EQ(Set(L"x", L"v", REG_SZ, *Variant::Text(L"x").Get(), nullptr, r), VARIANT_FALSE);
     EXPECT_NE(LastError(), 0);
     EXPECT_NE(LastError(), ERROR_FILE_NOT_FOUND);
     PrimeLastError();
@@ -394,7 +373,7 @@ TEST_P(RegistryValues, AbsurdRootsFailWithAWindowsError) {
 TEST_P(RegistryValues, NullResultPointersGiveEPointer) {
   const Bstr path(path_.c_str());
   EXPECT_EQ(reg_->SetValue(kHkcu, path.Get(), nullptr, static_cast<RegistryDataType2_Const>(REG_SZ),
-                           *Str(L"x").Get(), nullptr, nullptr), E_POINTER);
+                           *Variant::Text(L"x").Get(), nullptr, nullptr), E_POINTER);
   EXPECT_EQ(reg_->GetValue(kHkcu, path.Get(), nullptr, nullptr), E_POINTER);
   EXPECT_EQ(reg_->DeleteValue(kHkcu, path.Get(), nullptr, nullptr), E_POINTER);
   EXPECT_EQ(ReadRaw(path_, L"").status, ERROR_FILE_NOT_FOUND);

@@ -15,6 +15,7 @@
 
 #include "brindle/brindle_idl.h"
 #include "support/com_types.h"
+#include "tests/common/raw_registry.h"
 #include "tests/common/server_loader.h"
 
 namespace orv::test {
@@ -54,66 +55,6 @@ inline void RemoveTestTitles() {
 }
 
 // --- Direct registry access ---------------------------------------------------
-
-struct Stored {
-  bool found = false;
-  DWORD type = 0;
-  std::vector<BYTE> bytes;
-};
-
-inline Stored Query(HKEY root, const std::wstring& path, const std::wstring& name) {
-  Stored s;
-  HKEY key;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return s;
-  DWORD size = 0;
-  if (RegQueryValueExW(key, name.c_str(), nullptr, &s.type, nullptr, &size) == ERROR_SUCCESS) {
-    s.bytes.resize(size);
-    s.found = RegQueryValueExW(key, name.c_str(), nullptr, &s.type, s.bytes.data(), &size) == ERROR_SUCCESS;
-    s.bytes.resize(size);
-  }
-  RegCloseKey(key);
-  return s;
-}
-
-inline bool KeyExists(HKEY root, const std::wstring& path) {
-  HKEY key;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
-
-inline void MakeKey(HKEY root, const std::wstring& path) {
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS)
-      << Narrow(path);
-  RegCloseKey(key);
-}
-
-inline void Put(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, std::vector<BYTE> bytes) {
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS)
-      << Narrow(path);
-  // A non-zero byte after the data keeps the system from adding a terminator.
-  bytes.push_back(0xAA);
-  EXPECT_EQ(RegSetValueExW(key, name.c_str(), 0, type, bytes.data(), static_cast<DWORD>(bytes.size() - 1)),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
-}
-
-// UTF-16 bytes of a text, low byte first, with one terminating NUL.
-inline std::vector<BYTE> Sz(const std::wstring& text) {
-  std::vector<BYTE> b;
-  for (wchar_t c : text) {
-    b.push_back(static_cast<BYTE>(c & 0xFF));
-    b.push_back(static_cast<BYTE>(c >> 8));
-  }
-  b.insert(b.end(), {0, 0});
-  return b;
-}
-
-inline std::vector<BYTE> Dword(std::uint32_t v) {
-  return {static_cast<BYTE>(v), static_cast<BYTE>(v >> 8), static_cast<BYTE>(v >> 16), static_cast<BYTE>(v >> 24)};
-}
 
 inline void PutSz(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& text) {
   Put(root, path, name, REG_SZ, Sz(text));
