@@ -8,7 +8,11 @@
 namespace orv::bench {
 
 inline double Now() {
-  static const LARGE_INTEGER f = [] { LARGE_INTEGER q; QueryPerformanceFrequency(&q); return q; }();
+  static const LARGE_INTEGER f = [] {
+    LARGE_INTEGER q;
+    QueryPerformanceFrequency(&q);
+    return q;
+  }();
   LARGE_INTEGER t;
   QueryPerformanceCounter(&t);
   return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);

@@ -17,7 +17,9 @@ using orv::ComposePassword;
 
 // Shannon entropy and min-entropy in bits of passwords of the given shape:
 // the coin picks the start alphabet, every position is then independent.
-struct Entropy { double shannon, minimum; };
+struct Entropy {
+  double shannon, minimum;
+};
 
 Entropy ShapeEntropy(const std::vector<std::int32_t>& shape) {
   const double c = std::log2(static_cast<double>(orv::kConsonants.size()));

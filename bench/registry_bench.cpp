@@ -22,8 +22,6 @@ using orv::bench::DirectRead;
 constexpr wchar_t kBase[] = L"Software\\OrvaneBench";
 constexpr auto kRoot = static_cast<RegistryRoot2_Const>(0x80000001);  // HKEY_CURRENT_USER
 
-
-
 std::size_t DirectEnumValues(const std::wstring& path) {
   HKEY key;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return 0;

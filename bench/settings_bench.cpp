@@ -23,8 +23,6 @@ using orv::bench::DirectRead;
 
 const std::wstring kFamily = L"Software\\Larkspur Forge\\Orvane\\";
 
-
-
 // The miss done by hand: the current key, the list of version keys, and the
 // newest key below the current version (the names here sort as numbers do).
 bool DirectMiss(const std::wstring& appKey, const std::wstring& current, std::vector<BYTE>& buf) {

@@ -65,8 +65,8 @@ bool RunOnce(Program& program) {
   startup.cb = sizeof(startup);
   ProcessHandles process;
   const double started = orv::bench::Now();
-  if (!CreateProcessW(program.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process.info)) {
+  if (!CreateProcessW(program.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process.info)) {
     std::fprintf(stderr, "cannot start %ls: error %lu\n", program.exe.c_str(), GetLastError());
     return false;
   }

@@ -8,8 +8,8 @@ Status DrawInRange(const RandomDraw& draw, std::int32_t lower, std::int32_t uppe
   return (*out < lower || *out > upper) ? kUnexpected : kOk;
 }
 
-Status AppendLetters(std::int32_t length, std::wstring_view start, std::wstring_view other,
-                     const RandomDraw& draw, std::wstring& result) {
+Status AppendLetters(std::int32_t length, std::wstring_view start, std::wstring_view other, const RandomDraw& draw,
+                     std::wstring& result) {
   for (std::int32_t j = 0; j < length; ++j) {
     const std::wstring_view alphabet = (j % 2 == 0) ? start : other;
     std::int32_t p = 0;
@@ -32,8 +32,7 @@ Status AppendDigits(std::int32_t length, const RandomDraw& draw, std::wstring& r
 
 }  // namespace
 
-Status ComposePassword(std::span<const std::int32_t> sectionLengths, const RandomDraw& draw,
-                       std::wstring* password) {
+Status ComposePassword(std::span<const std::int32_t> sectionLengths, const RandomDraw& draw, std::wstring* password) {
   if (!password) return kPointer;
   std::int64_t total = 0;
   for (std::int32_t length : sectionLengths) total += length > 0 ? length : 0;

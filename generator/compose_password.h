@@ -23,7 +23,6 @@ inline constexpr std::int64_t kMaxPasswordLength = 1 << 16;
 using RandomDraw = std::function<Status(std::int32_t lower, std::int32_t upper, std::int32_t* out)>;
 
 // On failure `password` is left as it was.
-Status ComposePassword(std::span<const std::int32_t> sectionLengths, const RandomDraw& draw,
-                       std::wstring* password);
+Status ComposePassword(std::span<const std::int32_t> sectionLengths, const RandomDraw& draw, std::wstring* password);
 
 }  // namespace orv

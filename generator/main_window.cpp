@@ -76,13 +76,11 @@ ControlClass ClassOf(ControlKind kind) {
     case ControlKind::Label:
       // Never wraps: under another font's metrics a label loses its last pixels, not a word.
       return {WC_STATICW, SS_LEFTNOWORDWRAP, 0};
-    case ControlKind::TextBox:
-      return {WC_EDITW, ES_LEFT | ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case ControlKind::TextBox: return {WC_EDITW, ES_LEFT | ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::UpDown:
       // No UDS_ARROWKEYS: the window steps the numbers itself (key preview).
       return {UPDOWN_CLASSW, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_NOTHOUSANDS, 0};
-    case ControlKind::Button:
-      return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case ControlKind::Button: return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0};
   }
   return {WC_STATICW, 0, 0};
 }
@@ -273,9 +271,7 @@ bool MainWindow::ChangeFont(HWND control, void (*change)(LOGFONTW&, int dpi)) {
 
 void MainWindow::SetMonoFont(HWND control) {
   // Each step stands alone: a font that cannot be made leaves the previous one.
-  ChangeFont(control, [](LOGFONTW& f, int) {
-    wcsncpy_s(f.lfFaceName, kMonoFont.face.data(), _TRUNCATE);
-  });
+  ChangeFont(control, [](LOGFONTW& f, int) { wcsncpy_s(f.lfFaceName, kMonoFont.face.data(), _TRUNCATE); });
   ChangeFont(control, [](LOGFONTW& f, int dpi) { f.lfHeight = -MulDiv(kMonoFont.points, dpi, 72); });
   ChangeFont(control, [](LOGFONTW& f, int) { f.lfCharSet = static_cast<BYTE>(kMonoFont.charset); });
 }
@@ -322,11 +318,9 @@ void MainWindow::GeneratePassword() {
   }
   lengths.push_back(Value(UpDownOf(kNumberChoices[kNumSectionLenChoice])));
   std::wstring password;
-  Check(ComposePassword(lengths,
-                        [](std::int32_t lower, std::int32_t upper, std::int32_t* out) {
-                          return esGetRnd(lower, upper, 0, out);
-                        },
-                        &password));
+  Check(ComposePassword(
+      lengths, [](std::int32_t lower, std::int32_t upper, std::int32_t* out) { return esGetRnd(lower, upper, 0, out); },
+      &password));
   SetWindowTextW(Control(L"txtPassword"), password.c_str());
 }
 
@@ -374,19 +368,14 @@ bool MainWindow::Form_KeyDown(int keyCode, int shift) {
     handled = true;  // the focused box must not copy its own selection over the password
   }
   switch (WindowKeyActionFor(keyCode, shift)) {
-    case WindowKeyAction::ShowAbout:
-      Check(AboutBox().Show(hwnd_, app_.Get(), L"", nullptr, kDedication));
-      return true;
+    case WindowKeyAction::ShowAbout: Check(AboutBox().Show(hwnd_, app_.Get(), L"", nullptr, kDedication)); return true;
     case WindowKeyAction::OpenReadMe: {
       std::wstring opened;
       Check(esOpenReadMeFile(nullptr, &opened));
       return true;
     }
-    case WindowKeyAction::Unload:
-      Unload();
-      return true;
-    case WindowKeyAction::None:
-      break;
+    case WindowKeyAction::Unload: Unload(); return true;
+    case WindowKeyAction::None: break;
   }
   return handled;
 }
@@ -462,9 +451,7 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND:
-      OnCommand(LOWORD(wParam), HIWORD(wParam));
-      return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_VSCROLL:
       if (reinterpret_cast<HWND>(lParam) == UpDownOf(kNumberChoices[kNumSectionsChoice])) udNumSections_Change();
       return 0;
@@ -477,16 +464,15 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
       }
       break;
-    case DM_GETDEFID:
-      return MAKELRESULT(defaultButtonId_, DC_HASDEFID);
+    case DM_GETDEFID: return MAKELRESULT(defaultButtonId_, DC_HASDEFID);
     case DM_SETDEFID:
       defaultButtonId_ = static_cast<int>(wParam);
       RefreshDefaultButton();
       return TRUE;
     case WM_NEXTDLGCTL: {
       HWND focus = GetFocus();
-      HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
-                                 : GetNextDlgTabItem(hwnd_, focus, wParam != 0 ? TRUE : FALSE);
+      HWND next =
+          LOWORD(lParam) ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(hwnd_, focus, wParam != 0 ? TRUE : FALSE);
       if (next) SetFocus(next);
       return 0;
     }
@@ -501,14 +487,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         SetFocus(first);
       }
       return 0;
-    case WM_CLOSE:
-      Unload();
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    default:
-      break;
+    case WM_CLOSE: Unload(); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: break;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
@@ -548,11 +529,8 @@ LRESULT CALLBACK MainWindow::FrameProc(HWND hwnd, UINT message, WPARAM wParam, L
       FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
       return TRUE;
     }
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(hwnd, &MainWindow::FrameProc, kSubclassId);
-      break;
-    default:
-      break;
+    case WM_NCDESTROY: RemoveWindowSubclass(hwnd, &MainWindow::FrameProc, kSubclassId); break;
+    default: break;
   }
   return DefSubclassProc(hwnd, message, wParam, lParam);
 }
@@ -569,11 +547,8 @@ LRESULT CALLBACK MainWindow::UpDownProc(HWND hwnd, UINT message, WPARAM wParam, 
         RunGuarded([&] { window->UpDown_MouseDown(*choice); });
       }
       break;
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(hwnd, &MainWindow::UpDownProc, kSubclassId);
-      break;
-    default:
-      break;
+    case WM_NCDESTROY: RemoveWindowSubclass(hwnd, &MainWindow::UpDownProc, kSubclassId); break;
+    default: break;
   }
   return DefSubclassProc(hwnd, message, wParam, lParam);
 }

@@ -14,10 +14,10 @@ namespace orv::quorlet {
 enum class ControlKind { Frame, Label, TextBox, UpDown, Button };
 
 struct ControlRow {
-  std::wstring_view name;     // "txtSectionLen"
-  int index;                  // element of a control array, or -1
+  std::wstring_view name;  // "txtSectionLen"
+  int index;               // element of a control array, or -1
   ControlKind kind;
-  std::wstring_view container;  // name of the frame holding it; empty: the window
+  std::wstring_view container;   // name of the frame holding it; empty: the window
   int left, top, width, height;  // twips
   int tabIndex;
   std::wstring_view caption;
@@ -142,8 +142,8 @@ inline constexpr int kShiftBit = 1, kCtrlBit = 2, kAltBit = 4;
 
 // The value after an arrow key in a number box; nothing for other keys and
 // for any shift state but none. Never leaves the range.
-constexpr std::optional<std::int32_t> SteppedValue(int keyCode, int shift, std::int32_t value,
-                                                   std::int32_t minimum, std::int32_t maximum) {
+constexpr std::optional<std::int32_t> SteppedValue(int keyCode, int shift, std::int32_t value, std::int32_t minimum,
+                                                   std::int32_t maximum) {
   if (shift != 0) return std::nullopt;
   if (keyCode == kKeyUp) return value < maximum ? std::optional<std::int32_t>(value + 1) : std::nullopt;
   if (keyCode == kKeyDown) return value > minimum ? std::optional<std::int32_t>(value - 1) : std::nullopt;

@@ -14,8 +14,7 @@ namespace orv::quorlet {
 
 class RunTimeError : public std::exception {
  public:
-  RunTimeError(HRESULT code, std::wstring description)
-      : code_(code), description_(std::move(description)) {}
+  RunTimeError(HRESULT code, std::wstring description) : code_(code), description_(std::move(description)) {}
   HRESULT Code() const { return code_; }
   const std::wstring& Description() const { return description_; }
   const char* what() const noexcept override { return "Quorlet run-time error"; }

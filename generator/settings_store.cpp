@@ -34,8 +34,8 @@ std::int32_t SettingsSession::LoadLong(std::wstring_view valueName, std::int16_t
   ComPtr<IDispatch> app(app_);
   VARIANT_BOOL success = VARIANT_FALSE;  // never looked at
   Variant result;
-  CheckCom(store->LoadSetting2(subKey.Get(), name.Get(), sdtLong, *defaultArg.Get(), app.InOut(), VARIANT_TRUE, &success,
-                               result.Put()));
+  CheckCom(store->LoadSetting2(subKey.Get(), name.Get(), sdtLong, *defaultArg.Get(), app.InOut(), VARIANT_TRUE,
+                               &success, result.Put()));
   if (HRESULT hr = VariantChangeType(result.Get(), result.Get(), 0, VT_I4); FAILED(hr)) Raise(hr);
   return V_I4(result.Get());
 }

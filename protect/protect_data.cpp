@@ -60,9 +60,7 @@ struct CallRecords {
 // The byte count of a blob is 32 bits wide.
 bool FitsBlob(ByteSpan bytes) { return bytes.size() <= std::numeric_limits<DWORD>::max(); }
 
-DATA_BLOB BlobOf(ByteSpan bytes) {
-  return {static_cast<DWORD>(bytes.size()), const_cast<BYTE*>(bytes.data())};
-}
+DATA_BLOB BlobOf(ByteSpan bytes) { return {static_cast<DWORD>(bytes.size()), const_cast<BYTE*>(bytes.data())}; }
 
 // Fills `r`, or answers the LastError of a refusal: 0 for an empty input.
 std::optional<DWORD> Prepare(ByteSpan dataIn, ByteSpan entropy, bool noEntropy, bool localMachine, bool usePrompt,
@@ -128,8 +126,8 @@ ProtectionService SetProtectionService(const ProtectionService& service) {
 }
 
 bool ProtectBytesEx(ByteSpan dataIn, SecretBytes* dataOut, ByteSpan entropy, bool noEntropy,
-                    const std::wstring& description, bool localMachine, bool usePrompt,
-                    const std::wstring& promptText, const std::wstring& windowHandleText, DWORD* lastError) {
+                    const std::wstring& description, bool localMachine, bool usePrompt, const std::wstring& promptText,
+                    const std::wstring& windowHandleText, DWORD* lastError) {
   dataOut->clear();
   if (!t_service.isAvailable()) {
     *lastError = ERROR_OLD_WIN_VERSION;
@@ -142,8 +140,8 @@ bool ProtectBytesEx(ByteSpan dataIn, SecretBytes* dataOut, ByteSpan entropy, boo
     return false;
   }
   DATA_BLOB out{};
-  const BOOL ok = t_service.protect(&r.in, description.c_str(), r.entropyOrNone, nullptr, r.promptOrNone, r.flags,
-                                    &out);
+  const BOOL ok =
+      t_service.protect(&r.in, description.c_str(), r.entropyOrNone, nullptr, r.promptOrNone, r.flags, &out);
   const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
   const LocalMemory outMemory(static_cast<HLOCAL>(out.pbData));
   if (!ok) {
@@ -156,8 +154,8 @@ bool ProtectBytesEx(ByteSpan dataIn, SecretBytes* dataOut, ByteSpan entropy, boo
 }
 
 bool UnprotectBytesEx(ByteSpan dataIn, SecretBytes* dataOut, ByteSpan entropy, bool noEntropy,
-                      std::wstring* description, bool localMachine, bool usePrompt,
-                      const std::wstring& promptText, const std::wstring& windowHandleText, DWORD* lastError) {
+                      std::wstring* description, bool localMachine, bool usePrompt, const std::wstring& promptText,
+                      const std::wstring& windowHandleText, DWORD* lastError) {
   dataOut->clear();
   if (!t_service.isAvailable()) {
     *lastError = ERROR_OLD_WIN_VERSION;
@@ -188,15 +186,14 @@ bool UnprotectBytesEx(ByteSpan dataIn, SecretBytes* dataOut, ByteSpan entropy, b
 bool ProtectBytes(ByteSpan dataIn, SecretBytes* dataOut, const std::wstring& description, bool localMachine,
                   bool usePrompt, const std::wstring& promptText, const std::wstring& windowHandleText,
                   DWORD* lastError) {
-  return ProtectBytesEx(dataIn, dataOut, {}, true, description, localMachine, usePrompt, promptText,
-                        windowHandleText, lastError);
+  return ProtectBytesEx(dataIn, dataOut, {}, true, description, localMachine, usePrompt, promptText, windowHandleText,
+                        lastError);
 }
 
-bool UnprotectBytes(ByteSpan dataIn, SecretBytes* dataOut, std::wstring* description, bool localMachine,
-                    bool usePrompt, const std::wstring& promptText, const std::wstring& windowHandleText,
-                    DWORD* lastError) {
-  return UnprotectBytesEx(dataIn, dataOut, {}, true, description, localMachine, usePrompt, promptText,
-                          windowHandleText, lastError);
+bool UnprotectBytes(ByteSpan dataIn, SecretBytes* dataOut, std::wstring* description, bool localMachine, bool usePrompt,
+                    const std::wstring& promptText, const std::wstring& windowHandleText, DWORD* lastError) {
+  return UnprotectBytesEx(dataIn, dataOut, {}, true, description, localMachine, usePrompt, promptText, windowHandleText,
+                          lastError);
 }
 
 }  // namespace orv

@@ -24,21 +24,20 @@ using ByteSpan = std::span<const BYTE>;
 // `windowHandleText` is the owner window of the prompt as decimal text; it is
 // read only when `usePrompt` is true.
 bool ProtectBytesEx(ByteSpan dataIn, SecretBytes* dataOut, ByteSpan entropy, bool noEntropy,
-                    const std::wstring& description, bool localMachine, bool usePrompt,
-                    const std::wstring& promptText, const std::wstring& windowHandleText, DWORD* lastError);
+                    const std::wstring& description, bool localMachine, bool usePrompt, const std::wstring& promptText,
+                    const std::wstring& windowHandleText, DWORD* lastError);
 
 bool UnprotectBytesEx(ByteSpan dataIn, SecretBytes* dataOut, ByteSpan entropy, bool noEntropy,
-                      std::wstring* description, bool localMachine, bool usePrompt,
-                      const std::wstring& promptText, const std::wstring& windowHandleText, DWORD* lastError);
+                      std::wstring* description, bool localMachine, bool usePrompt, const std::wstring& promptText,
+                      const std::wstring& windowHandleText, DWORD* lastError);
 
 // The same without entropy.
 bool ProtectBytes(ByteSpan dataIn, SecretBytes* dataOut, const std::wstring& description, bool localMachine,
                   bool usePrompt, const std::wstring& promptText, const std::wstring& windowHandleText,
                   DWORD* lastError);
 
-bool UnprotectBytes(ByteSpan dataIn, SecretBytes* dataOut, std::wstring* description, bool localMachine,
-                    bool usePrompt, const std::wstring& promptText, const std::wstring& windowHandleText,
-                    DWORD* lastError);
+bool UnprotectBytes(ByteSpan dataIn, SecretBytes* dataOut, std::wstring* description, bool localMachine, bool usePrompt,
+                    const std::wstring& promptText, const std::wstring& windowHandleText, DWORD* lastError);
 
 // The one way the routines reach the system; tests put their own in place.
 struct ProtectionService {

@@ -25,7 +25,9 @@ struct WipingAllocator {
     std::allocator<T>().deallocate(p, n);
   }
   template <class U>
-  bool operator==(const WipingAllocator<U>&) const noexcept { return true; }
+  bool operator==(const WipingAllocator<U>&) const noexcept {
+    return true;
+  }
 };
 
 using SecretBytes = std::vector<std::uint8_t, WipingAllocator<std::uint8_t>>;

@@ -59,7 +59,10 @@ class ItemEnumerator final : public RefCounted<IEnumVARIANT> {
     pos_ += count < left ? count : left;
     return count <= left ? S_OK : S_FALSE;
   }
-  STDMETHODIMP Reset() override { pos_ = 0; return S_OK; }
+  STDMETHODIMP Reset() override {
+    pos_ = 0;
+    return S_OK;
+  }
   STDMETHODIMP Clone(IEnumVARIANT** out) override {
     if (!out) return E_POINTER;
     *out = new (std::nothrow) ItemEnumerator(items_, pos_);

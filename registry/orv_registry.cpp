@@ -46,8 +46,8 @@ STDMETHODIMP OrvRegistry2::get_LastRegError(LONG* ret) {
 STDMETHODIMP OrvRegistry2::ValueDataTypeToString(RegistryDataType2_Const ValueType, BSTR* ret) {
   if (!ret) return E_POINTER;
   static constexpr const wchar_t* kNames[] = {
-      L"REG_NONE", L"REG_SZ", L"REG_EXPAND_SZ", L"REG_BINARY", L"REG_DWORD",
-      L"REG_DWORD_BIG_ENDIAN", L"REG_LINK", L"REG_MULTI_SZ", L"REG_RESOURCE_LIST",
+      L"REG_NONE", L"REG_SZ",       L"REG_EXPAND_SZ",     L"REG_BINARY", L"REG_DWORD", L"REG_DWORD_BIG_ENDIAN",
+      L"REG_LINK", L"REG_MULTI_SZ", L"REG_RESOURCE_LIST",
   };
   const LONG code = static_cast<LONG>(ValueType);
   const bool known = code >= 0 && code < static_cast<LONG>(std::size(kNames));

@@ -52,7 +52,10 @@ class OrvRegistry2 final : public DispatchObject<_orvRegistry2> {
   OrvRegistry2() = default;
   bool Wide() const { return useUnicode_ != VARIANT_FALSE; }
   // Stores the status of a registry call in LastRegError and passes it on.
-  LONG Track(LONG status) { lastRegError_ = status; return status; }
+  LONG Track(LONG status) {
+    lastRegError_ = status;
+    return status;
+  }
 
   LONG lastRegError_ = 0;
   VARIANT_BOOL useUnicode_ = VARIANT_FALSE;

@@ -149,8 +149,8 @@ STDMETHODIMP OrvRegistry2::GetSubKeys(RegistryRoot2_Const RegistryRoot, BSTR Sub
     for (DWORD i = 0; i < info.subKeys; ++i) {
       std::wstring name, keyClass;
       FILETIME lastWrite{};
-      const LONG st = Track(
-          regapi::EnumKey(Wide(), key.Get(), i, nameCapacity, classCapacity, &name, &keyClass, &lastWrite));
+      const LONG st =
+          Track(regapi::EnumKey(Wide(), key.Get(), i, nameCapacity, classCapacity, &name, &keyClass, &lastWrite));
       if (st == kNoMoreItems) {
         Track(ERROR_SUCCESS);
         break;

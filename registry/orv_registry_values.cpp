@@ -26,7 +26,7 @@ struct FormRule {
 };
 
 constexpr FormRule kFormRules[] = {
-    {REG_SZ, DataForm::Text},     {REG_EXPAND_SZ, DataForm::Text},        {REG_MULTI_SZ, DataForm::MultiText},
+    {REG_SZ, DataForm::Text},     {REG_EXPAND_SZ, DataForm::Text},         {REG_MULTI_SZ, DataForm::MultiText},
     {REG_DWORD, DataForm::Dword}, {REG_DWORD_BIG_ENDIAN, DataForm::Dword},
 };
 
@@ -36,7 +36,6 @@ DataForm FormOf(LONG type) {
   }
   return DataForm::Raw;
 }
-
 
 HKEY Root(RegistryRoot2_Const root) { return regapi::RootHandle(static_cast<std::int32_t>(root)); }
 
@@ -171,9 +170,7 @@ std::optional<std::vector<std::wstring>> DecodeMulti(bool wide, const BYTE* byte
   return items;
 }
 
-BSTR NewBstr(const std::wstring& text) {
-  return Made(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
-}
+BSTR NewBstr(const std::wstring& text) { return Made(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))); }
 
 // Arrays handed out have lower bound 0.
 SAFEARRAY* StringArray(const std::vector<std::wstring>& items) {
@@ -275,16 +272,14 @@ STDMETHODIMP OrvRegistry2::SetValue(RegistryRoot2_Const RegistryRoot, BSTR SubKe
       if (disposition == REG_OPENED_EXISTING_KEY) *lpKeyAlreadyExist = VARIANT_TRUE;
     }
     const auto count = static_cast<DWORD>(buffer.size());  // ValueDataToBytes keeps it within a DWORD
-    const LONG status =
-        Track(regapi::SetValue(wide, key.Get(), Text(ValueName), static_cast<DWORD>(type),
-                               count > 0 ? buffer.data() : nullptr, count));
+    const LONG status = Track(regapi::SetValue(wide, key.Get(), Text(ValueName), static_cast<DWORD>(type),
+                                               count > 0 ? buffer.data() : nullptr, count));
     *ret = status == ERROR_SUCCESS ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
   });
 }
 
-STDMETHODIMP OrvRegistry2::GetValue(RegistryRoot2_Const RegistryRoot, BSTR SubKey, BSTR ValueName,
-                                    _RegValue** ret) {
+STDMETHODIMP OrvRegistry2::GetValue(RegistryRoot2_Const RegistryRoot, BSTR SubKey, BSTR ValueName, _RegValue** ret) {
   if (!ret) return E_POINTER;
   *ret = nullptr;
   return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {

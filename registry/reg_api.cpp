@@ -4,9 +4,7 @@
 
 namespace orv::regapi {
 
-HKEY RootHandle(std::int32_t root) {
-  return reinterpret_cast<HKEY>(static_cast<LONG_PTR>(root));
-}
+HKEY RootHandle(std::int32_t root) { return reinterpret_cast<HKEY>(static_cast<LONG_PTR>(root)); }
 
 namespace {
 
@@ -18,9 +16,11 @@ bool HasNul(const std::wstring& text) { return text.find(L'\0') != std::wstring:
 
 std::string ToAnsi(const std::wstring& text) {
   if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  if (n > 0)
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
   return out;
 }
 
@@ -63,18 +63,18 @@ LONG DeleteValue(bool wide, HKEY key, const std::wstring& name) {
 
 LONG DeleteKey(bool wide, HKEY root, const std::wstring& subKey, bool recursive) {
   if (HasNul(subKey)) return ERROR_INVALID_PARAMETER;
-  if (wide) return static_cast<LONG>(recursive ? SHDeleteKeyW(root, subKey.c_str()) : SHDeleteEmptyKeyW(root, subKey.c_str()));
+  if (wide)
+    return static_cast<LONG>(recursive ? SHDeleteKeyW(root, subKey.c_str()) : SHDeleteEmptyKeyW(root, subKey.c_str()));
   const std::string a = ToAnsi(subKey);
   return static_cast<LONG>(recursive ? SHDeleteKeyA(root, a.c_str()) : SHDeleteEmptyKeyA(root, a.c_str()));
 }
 
 LONG QueryInfoKey(bool wide, HKEY key, KeyInfo* info) {
-  return wide ? RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &info->subKeys, &info->maxSubKeyLen,
-                                 &info->maxClassLen, &info->values, &info->maxValueNameLen, nullptr, nullptr,
-                                 &info->lastWrite)
-              : RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &info->subKeys, &info->maxSubKeyLen,
-                                 &info->maxClassLen, &info->values, &info->maxValueNameLen, nullptr, nullptr,
-                                 &info->lastWrite);
+  return wide
+             ? RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &info->subKeys, &info->maxSubKeyLen, &info->maxClassLen,
+                                &info->values, &info->maxValueNameLen, nullptr, nullptr, &info->lastWrite)
+             : RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &info->subKeys, &info->maxSubKeyLen, &info->maxClassLen,
+                                &info->values, &info->maxValueNameLen, nullptr, nullptr, &info->lastWrite);
 }
 
 LONG QueryKeyClass(bool wide, HKEY key, std::wstring* keyClass, FILETIME* lastWrite) {
@@ -87,21 +87,21 @@ LONG QueryKeyClass(bool wide, HKEY key, std::wstring* keyClass, FILETIME* lastWr
     DWORD length = capacity;
     if (wide) {
       std::wstring buf(capacity, L'\0');
-      st = RegQueryInfoKeyW(key, buf.data(), &length, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                            nullptr, nullptr, lastWrite);
+      st = RegQueryInfoKeyW(key, buf.data(), &length, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                            nullptr, lastWrite);
       if (st == ERROR_SUCCESS) *keyClass = buf.substr(0, length < capacity ? length : capacity);
     } else {
       std::string buf(capacity, '\0');
-      st = RegQueryInfoKeyA(key, buf.data(), &length, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                            nullptr, nullptr, lastWrite);
+      st = RegQueryInfoKeyA(key, buf.data(), &length, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                            nullptr, lastWrite);
       if (st == ERROR_SUCCESS) *keyClass = FromAnsi(buf.data(), length < capacity ? length : capacity);
     }
     if ((st != ERROR_MORE_DATA && st != ERROR_INSUFFICIENT_BUFFER) || capacity >= kLargest) return st;
   }
 }
 
-LONG EnumValue(bool wide, HKEY key, DWORD index, DWORD nameCapacity, std::wstring* name, DWORD* type,
-               BYTE* data, DWORD* dataSize) {
+LONG EnumValue(bool wide, HKEY key, DWORD index, DWORD nameCapacity, std::wstring* name, DWORD* type, BYTE* data,
+               DWORD* dataSize) {
   DWORD length = nameCapacity;
   LONG st;
   if (wide) {
@@ -121,12 +121,14 @@ LONG EnumKey(bool wide, HKEY key, DWORD index, DWORD nameCapacity, DWORD classCa
   DWORD nameLength = nameCapacity, classLength = classCapacity;
   LONG st;
   if (wide) {
-    std::wstring n(static_cast<std::size_t>(nameCapacity) + 1, L'\0'), c(static_cast<std::size_t>(classCapacity) + 1, L'\0');
+    std::wstring n(static_cast<std::size_t>(nameCapacity) + 1, L'\0'),
+        c(static_cast<std::size_t>(classCapacity) + 1, L'\0');
     st = RegEnumKeyExW(key, index, n.data(), &nameLength, nullptr, c.data(), &classLength, lastWrite);
     *name = n.substr(0, nameLength <= nameCapacity ? nameLength : nameCapacity);
     *keyClass = c.substr(0, classLength <= classCapacity ? classLength : classCapacity);
   } else {
-    std::string n(static_cast<std::size_t>(nameCapacity) + 1, '\0'), c(static_cast<std::size_t>(classCapacity) + 1, '\0');
+    std::string n(static_cast<std::size_t>(nameCapacity) + 1, '\0'),
+        c(static_cast<std::size_t>(classCapacity) + 1, '\0');
     st = RegEnumKeyExA(key, index, n.data(), &nameLength, nullptr, c.data(), &classLength, lastWrite);
     *name = FromAnsi(n.data(), nameLength <= nameCapacity ? nameLength : nameCapacity);
     *keyClass = FromAnsi(c.data(), classLength <= classCapacity ? classLength : classCapacity);

@@ -41,8 +41,8 @@ LONG QueryKeyClass(bool wide, HKEY key, std::wstring* keyClass, FILETIME* lastWr
 
 // nameCapacity is the capacity variable handed to the call; the name comes
 // back cut to the reported length. data may be nullptr (size variable 0).
-LONG EnumValue(bool wide, HKEY key, DWORD index, DWORD nameCapacity, std::wstring* name, DWORD* type,
-               BYTE* data, DWORD* dataSize);
+LONG EnumValue(bool wide, HKEY key, DWORD index, DWORD nameCapacity, std::wstring* name, DWORD* type, BYTE* data,
+               DWORD* dataSize);
 LONG EnumKey(bool wide, HKEY key, DWORD index, DWORD nameCapacity, DWORD classCapacity, std::wstring* name,
              std::wstring* keyClass, FILETIME* lastWrite);
 

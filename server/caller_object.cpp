@@ -48,8 +48,10 @@ void ReadPropertyByName(IDispatch* object, const wchar_t* objectName, const wcha
   if (hr == DISP_E_EXCEPTION) {
     if (excep.pfnDeferredFillIn) excep.pfnDeferredFillIn(&excep);
     // The object's own error, as a late-bound caller would see it.
-    if (excep.scode != S_OK) hr = excep.scode;
-    else if (excep.wCode != 0) hr = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, excep.wCode);
+    if (excep.scode != S_OK)
+      hr = excep.scode;
+    else if (excep.wCode != 0)
+      hr = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, excep.wCode);
   }
   throw ComError(hr, Describe(objectName, name, hr, excep));
 }

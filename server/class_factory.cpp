@@ -19,7 +19,10 @@ class ClassFactory final : public RefCounted<IClassFactory> {
     return create_(riid, ppv);
   }
   STDMETHODIMP LockServer(BOOL lock) override {
-    if (lock) module::Lock(); else module::Unlock();
+    if (lock)
+      module::Lock();
+    else
+      module::Unlock();
     return S_OK;
   }
 

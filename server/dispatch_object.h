@@ -63,8 +63,8 @@ class DispatchObject : public Itf, public ISupportErrorInfo {
     if (HRESULT hr = TypeInfo(&info); FAILED(hr)) return hr;
     return DispGetIDsOfNames(info, names, count, ids);
   }
-  STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                      EXCEPINFO* excep, UINT* argErr) override {
+  STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
+                      UINT* argErr) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     ITypeInfo* info = nullptr;
     if (HRESULT hr = TypeInfo(&info); FAILED(hr)) return hr;

@@ -18,7 +18,10 @@ HRESULT LoadOwnTypeLib(ITypeLib** out) {
   for (;;) {
     const DWORD n = GetModuleFileNameW(g_instance, path.data(), static_cast<DWORD>(path.size()));
     if (n == 0) return HRESULT_FROM_WIN32(GetLastError());
-    if (n < path.size()) { path.resize(n); break; }
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
     path.resize(path.size() * 2);
   }
   return LoadTypeLibEx(path.c_str(), REGKIND_NONE, out);
@@ -33,7 +36,9 @@ void ObjectCreated() { InterlockedIncrement(&g_objects); }
 void ObjectDestroyed() { InterlockedDecrement(&g_objects); }
 void Lock() { InterlockedIncrement(&g_locks); }
 void Unlock() { InterlockedDecrement(&g_locks); }
-bool InUse() { return InterlockedCompareExchange(&g_objects, 0, 0) != 0 || InterlockedCompareExchange(&g_locks, 0, 0) != 0; }
+bool InUse() {
+  return InterlockedCompareExchange(&g_objects, 0, 0) != 0 || InterlockedCompareExchange(&g_locks, 0, 0) != 0;
+}
 
 HRESULT LoadTypeInfo(REFIID iid, ITypeInfo** out) {
   if (!out) return E_POINTER;
@@ -41,7 +46,8 @@ HRESULT LoadTypeInfo(REFIID iid, ITypeInfo** out) {
   // The library is kept once loaded; a failed load is tried again next time,
   // and its own error is what the caller sees.
   static ITypeLib* typeLib = nullptr;
-  auto* lib = static_cast<ITypeLib*>(InterlockedCompareExchangePointer(reinterpret_cast<void**>(&typeLib), nullptr, nullptr));
+  auto* lib =
+      static_cast<ITypeLib*>(InterlockedCompareExchangePointer(reinterpret_cast<void**>(&typeLib), nullptr, nullptr));
   if (!lib) {
     if (HRESULT hr = LoadOwnTypeLib(&lib); FAILED(hr)) return hr;
     if (void* won = InterlockedCompareExchangePointer(reinterpret_cast<void**>(&typeLib), lib, nullptr)) {

@@ -30,7 +30,10 @@ HRESULT ModulePath(std::wstring* path) {
   for (;;) {
     const DWORD n = GetModuleFileNameW(module::Instance(), buf.data(), static_cast<DWORD>(buf.size()));
     if (n == 0) return HRESULT_FROM_WIN32(GetLastError());
-    if (n < buf.size()) { buf.resize(n); break; }
+    if (n < buf.size()) {
+      buf.resize(n);
+      break;
+    }
     buf.resize(buf.size() * 2);
   }
   *path = std::move(buf);
@@ -81,7 +84,11 @@ HRESULT WriteAll(const ServerTable& server, const std::wstring& path) {
   const wchar_t* const version = server.typeLibVersion;
   std::wstring dir = path.substr(0, path.find_last_of(L'\\') == std::wstring::npos ? 0 : path.find_last_of(L'\\'));
   const std::wstring lib = TypeLibKey(server) + L"\\" + server.typeLibVersion;
-  struct Write { std::wstring key; const wchar_t* name; std::wstring value; };
+  struct Write {
+    std::wstring key;
+    const wchar_t* name;
+    std::wstring value;
+  };
   std::vector<Write> writes = {
       {lib, nullptr, server.typeLibHelp},
       {lib + L"\\FLAGS", nullptr, L"0"},
@@ -129,7 +136,9 @@ HRESULT RegisterServer(const ServerTable& server) {
 
 HRESULT UnregisterServer(const ServerTable& server) {
   HRESULT result = S_OK;
-  auto keep = [&result](HRESULT hr) { if (FAILED(hr) && SUCCEEDED(result)) result = hr; };
+  auto keep = [&result](HRESULT hr) {
+    if (FAILED(hr) && SUCCEEDED(result)) result = hr;
+  };
   for (const CreatableClass& c : server.classes) {
     keep(DeleteTree(L"CLSID\\" + GuidText(*c.clsid)));
     keep(DeleteTree(c.progId));

@@ -23,18 +23,22 @@ VARTYPE ByRefTarget(ITypeInfo* info, const TYPEDESC& type) {
   if (type.vt != VT_PTR || !type.lptdesc) return VT_EMPTY;
   const TYPEDESC& to = *type.lptdesc;
   switch (to.vt) {
-    case VT_BOOL: case VT_I2: case VT_I4: case VT_UI1: case VT_R4: case VT_R8: case VT_BSTR: case VT_CY:
-    case VT_DATE:
-      return to.vt;
-    case VT_DISPATCH:
-      return VT_DISPATCH;
+    case VT_BOOL:
+    case VT_I2:
+    case VT_I4:
+    case VT_UI1:
+    case VT_R4:
+    case VT_R8:
+    case VT_BSTR:
+    case VT_CY:
+    case VT_DATE: return to.vt;
+    case VT_DISPATCH: return VT_DISPATCH;
     case VT_PTR:
       if (!to.lptdesc) return VT_EMPTY;
       if (to.lptdesc->vt == VT_DISPATCH) return VT_DISPATCH;
       if (to.lptdesc->vt == VT_USERDEFINED && IsInterface(info, to.lptdesc->hreftype)) return VT_DISPATCH;
       return VT_EMPTY;
-    default:
-      return VT_EMPTY;
+    default: return VT_EMPTY;
   }
 }
 

@@ -25,8 +25,8 @@ class ScriptArguments {
  private:
   void Adapt(VARIANT& arg, VARTYPE target, std::size_t index);
 
-  std::vector<VARIANT> args_;         // shallow copies of the caller's: they own nothing
-  std::vector<VARIANT_BOOL> flags_;   // temporaries for flags passed by value
+  std::vector<VARIANT> args_;        // shallow copies of the caller's: they own nothing
+  std::vector<VARIANT_BOOL> flags_;  // temporaries for flags passed by value
   DISPPARAMS params_;
 };
 

@@ -43,8 +43,7 @@ HRESULT CreateOrvOrvaneSettings2Instance(REFIID iid, void** out) {
 
 bool OrvOrvaneSettings2::AnswersAlso(REFIID iid) const { return IsEqualIID(iid, kIidOrvOrvaneSettings2V0) != FALSE; }
 
-STDMETHODIMP OrvOrvaneSettings2::GetSettingPath(BSTR AppTitle, LONG VerMajor, LONG VerMinor, BSTR KeyPath,
-                                                BSTR* ret) {
+STDMETHODIMP OrvOrvaneSettings2::GetSettingPath(BSTR AppTitle, LONG VerMajor, LONG VerMinor, BSTR KeyPath, BSTR* ret) {
   return Boundary([&]() -> HRESULT {
     if (!ret) return E_POINTER;
     *ret = nullptr;
@@ -70,8 +69,10 @@ STDMETHODIMP OrvOrvaneSettings2::LoadSetting(BSTR SubKey, BSTR ValueName, Settin
     VariantInit(ret);
     SetFlag(lpSuccess, false);
     bool success = false;
-    *ret = core_.Load(ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), Text(ValueName), ValueDataType,
-                      Default, &success).Detach();
+    *ret = core_
+               .Load(ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), Text(ValueName), ValueDataType,
+                     Default, &success)
+               .Detach();
     SetFlag(lpSuccess, success);
     return S_OK;
   });
@@ -119,27 +120,76 @@ STDMETHODIMP OrvOrvaneSettings2::SaveSetting2(BSTR SubKey, BSTR ValueName, Setti
 }
 
 // Not built yet: each method answers E_NOTIMPL with a description.
-STDMETHODIMP OrvOrvaneSettings2::SaveListViewColumns(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) { return NotAvailable(L"SaveListViewColumns"); }
-STDMETHODIMP OrvOrvaneSettings2::LoadListViewColumns(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) { return NotAvailable(L"LoadListViewColumns"); }
-STDMETHODIMP OrvOrvaneSettings2::SaveListViewColumns2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) { return NotAvailable(L"SaveListViewColumns2"); }
-STDMETHODIMP OrvOrvaneSettings2::LoadListViewColumns2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) { return NotAvailable(L"LoadListViewColumns2"); }
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) { return NotAvailable(L"SaveProxySettings"); }
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettings(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) { return NotAvailable(L"LoadProxySettings"); }
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) { return NotAvailable(L"SaveProxySettings2"); }
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettings2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) { return NotAvailable(L"LoadProxySettings2"); }
-STDMETHODIMP OrvOrvaneSettings2::LoadFont(BSTR, IFontDisp**, BSTR, LONG, LONG, VARIANT_BOOL, IFontDisp**) { return NotAvailable(L"LoadFont"); }
-STDMETHODIMP OrvOrvaneSettings2::SaveFont(BSTR, IFontDisp**, BSTR, LONG, LONG, VARIANT_BOOL) { return NotAvailable(L"SaveFont"); }
-STDMETHODIMP OrvOrvaneSettings2::LoadFont2(BSTR, IFontDisp**, IDispatch**, VARIANT_BOOL, IFontDisp**) { return NotAvailable(L"LoadFont2"); }
-STDMETHODIMP OrvOrvaneSettings2::SaveFont2(BSTR, IFontDisp**, IDispatch**, VARIANT_BOOL) { return NotAvailable(L"SaveFont2"); }
-STDMETHODIMP OrvOrvaneSettings2::SaveFormPlacement(BSTR, BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL, VARIANT_BOOL*) { return NotAvailable(L"SaveFormPlacement"); }
-STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacementPx(BSTR, BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL, LONG, LONG, VARIANT_BOOL, VARIANT_BOOL*) { return NotAvailable(L"LoadFormPlacementPx"); }
-STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacement(BSTR, BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL, float, float, VARIANT_BOOL, VARIANT_BOOL*) { return NotAvailable(L"LoadFormPlacement"); }
-STDMETHODIMP OrvOrvaneSettings2::SaveFormPlacement2(BSTR, BSTR, IDispatch**, IDispatch**, VARIANT_BOOL, VARIANT_BOOL*) { return NotAvailable(L"SaveFormPlacement2"); }
-STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacementPx2(BSTR, BSTR, IDispatch**, IDispatch**, VARIANT_BOOL, LONG, LONG, VARIANT_BOOL, VARIANT_BOOL*) { return NotAvailable(L"LoadFormPlacementPx2"); }
-STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacement2(BSTR, BSTR, IDispatch**, IDispatch**, VARIANT_BOOL, float, float, VARIANT_BOOL, VARIANT_BOOL*) { return NotAvailable(L"LoadFormPlacement2"); }
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) { return NotAvailable(L"SaveProxySettingsHT"); }
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) { return NotAvailable(L"LoadProxySettingsHT"); }
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) { return NotAvailable(L"SaveProxySettingsHT2"); }
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) { return NotAvailable(L"LoadProxySettingsHT2"); }
+STDMETHODIMP OrvOrvaneSettings2::SaveListViewColumns(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
+  return NotAvailable(L"SaveListViewColumns");
+}
+STDMETHODIMP OrvOrvaneSettings2::LoadListViewColumns(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
+  return NotAvailable(L"LoadListViewColumns");
+}
+STDMETHODIMP OrvOrvaneSettings2::SaveListViewColumns2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
+  return NotAvailable(L"SaveListViewColumns2");
+}
+STDMETHODIMP OrvOrvaneSettings2::LoadListViewColumns2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
+  return NotAvailable(L"LoadListViewColumns2");
+}
+STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
+  return NotAvailable(L"SaveProxySettings");
+}
+STDMETHODIMP OrvOrvaneSettings2::LoadProxySettings(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
+  return NotAvailable(L"LoadProxySettings");
+}
+STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
+  return NotAvailable(L"SaveProxySettings2");
+}
+STDMETHODIMP OrvOrvaneSettings2::LoadProxySettings2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
+  return NotAvailable(L"LoadProxySettings2");
+}
+STDMETHODIMP OrvOrvaneSettings2::LoadFont(BSTR, IFontDisp**, BSTR, LONG, LONG, VARIANT_BOOL, IFontDisp**) {
+  return NotAvailable(L"LoadFont");
+}
+STDMETHODIMP OrvOrvaneSettings2::SaveFont(BSTR, IFontDisp**, BSTR, LONG, LONG, VARIANT_BOOL) {
+  return NotAvailable(L"SaveFont");
+}
+STDMETHODIMP OrvOrvaneSettings2::LoadFont2(BSTR, IFontDisp**, IDispatch**, VARIANT_BOOL, IFontDisp**) {
+  return NotAvailable(L"LoadFont2");
+}
+STDMETHODIMP OrvOrvaneSettings2::SaveFont2(BSTR, IFontDisp**, IDispatch**, VARIANT_BOOL) {
+  return NotAvailable(L"SaveFont2");
+}
+STDMETHODIMP OrvOrvaneSettings2::SaveFormPlacement(BSTR, BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL,
+                                                   VARIANT_BOOL*) {
+  return NotAvailable(L"SaveFormPlacement");
+}
+STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacementPx(BSTR, BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL, LONG,
+                                                     LONG, VARIANT_BOOL, VARIANT_BOOL*) {
+  return NotAvailable(L"LoadFormPlacementPx");
+}
+STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacement(BSTR, BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL, float,
+                                                   float, VARIANT_BOOL, VARIANT_BOOL*) {
+  return NotAvailable(L"LoadFormPlacement");
+}
+STDMETHODIMP OrvOrvaneSettings2::SaveFormPlacement2(BSTR, BSTR, IDispatch**, IDispatch**, VARIANT_BOOL, VARIANT_BOOL*) {
+  return NotAvailable(L"SaveFormPlacement2");
+}
+STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacementPx2(BSTR, BSTR, IDispatch**, IDispatch**, VARIANT_BOOL, LONG, LONG,
+                                                      VARIANT_BOOL, VARIANT_BOOL*) {
+  return NotAvailable(L"LoadFormPlacementPx2");
+}
+STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacement2(BSTR, BSTR, IDispatch**, IDispatch**, VARIANT_BOOL, float, float,
+                                                    VARIANT_BOOL, VARIANT_BOOL*) {
+  return NotAvailable(L"LoadFormPlacement2");
+}
+STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
+  return NotAvailable(L"SaveProxySettingsHT");
+}
+STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
+  return NotAvailable(L"LoadProxySettingsHT");
+}
+STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
+  return NotAvailable(L"SaveProxySettingsHT2");
+}
+STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
+  return NotAvailable(L"LoadProxySettingsHT2");
+}
 
 }  // namespace orv

@@ -20,34 +20,67 @@ class OrvOrvaneSettings2 final : public DispatchObject<_orvOrvaneSettings2> {
   static HRESULT Create(ComPtr<OrvOrvaneSettings2>* out);
 
   // _orvOrvaneSettings2, in slot order.
-  STDMETHODIMP GetSettingPath(BSTR AppTitle, LONG VerMajor, LONG VerMinor, BSTR KeyPath, BSTR *ret) override;
-  STDMETHODIMP GetSettingPath2(IDispatch **AppObject, BSTR KeyPath, BSTR *ret) override;
-  STDMETHODIMP LoadSetting(BSTR SubKey, BSTR ValueName, SettingDataType_Const ValueDataType, VARIANT Default, BSTR AppTitle, LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting, VARIANT_BOOL *lpSuccess, VARIANT *ret) override;
-  STDMETHODIMP SaveSetting(BSTR SubKey, BSTR ValueName, SettingDataType_Const ValueDataType, VARIANT Value, BSTR AppTitle, LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting, VARIANT_BOOL *lpSuccess) override;
-  STDMETHODIMP LoadSetting2(BSTR SubKey, BSTR ValueName, SettingDataType_Const ValueDataType, VARIANT Default, IDispatch **AppObject, VARIANT_BOOL UserSetting, VARIANT_BOOL *lpSuccess, VARIANT *ret) override;
-  STDMETHODIMP SaveSetting2(BSTR SubKey, BSTR ValueName, SettingDataType_Const ValueDataType, VARIANT Value, IDispatch **AppObject, VARIANT_BOOL UserSetting, VARIANT_BOOL *lpSuccess, VARIANT_BOOL *ret) override;
-  STDMETHODIMP SaveListViewColumns(BSTR SubKey, IDispatch **ListViewObject, BSTR AppTitle, LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) override;
-  STDMETHODIMP LoadListViewColumns(BSTR SubKey, IDispatch **ListViewObject, BSTR AppTitle, LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) override;
-  STDMETHODIMP SaveListViewColumns2(BSTR SubKey, IDispatch **ListViewObject, IDispatch **AppObject, VARIANT_BOOL UserSetting) override;
-  STDMETHODIMP LoadListViewColumns2(BSTR SubKey, IDispatch **ListViewObject, IDispatch **AppObject, VARIANT_BOOL UserSetting) override;
-  STDMETHODIMP SaveProxySettings(BSTR SubKey, IDispatch **ProxySettingsObject, BSTR AppTitle, LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) override;
-  STDMETHODIMP LoadProxySettings(BSTR SubKey, IDispatch **ProxySettingsObject, BSTR AppTitle, LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) override;
-  STDMETHODIMP SaveProxySettings2(BSTR SubKey, IDispatch **ProxySettingsObject, IDispatch **AppObject, VARIANT_BOOL UserSetting) override;
-  STDMETHODIMP LoadProxySettings2(BSTR SubKey, IDispatch **ProxySettingsObject, IDispatch **AppObject, VARIANT_BOOL UserSetting) override;
-  STDMETHODIMP LoadFont(BSTR SubKey, IFontDisp **Default, BSTR AppTitle, LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting, IFontDisp **ret) override;
-  STDMETHODIMP SaveFont(BSTR SubKey, IFontDisp **Value, BSTR AppTitle, LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) override;
-  STDMETHODIMP LoadFont2(BSTR SubKey, IFontDisp **Default, IDispatch **AppObject, VARIANT_BOOL UserSetting, IFontDisp **ret) override;
-  STDMETHODIMP SaveFont2(BSTR SubKey, IFontDisp **Value, IDispatch **AppObject, VARIANT_BOOL UserSetting) override;
-  STDMETHODIMP SaveFormPlacement(BSTR SubKey, BSTR ValueName, IDispatch **FormObject, BSTR AppTitle, LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting, VARIANT_BOOL *lpSuccess) override;
-  STDMETHODIMP LoadFormPlacementPx(BSTR SubKey, BSTR ValueName, IDispatch **FormObject, BSTR AppTitle, LONG VerMajor, LONG VerMinor, VARIANT_BOOL SetMinimized, LONG FixedWidth, LONG FixedHeight, VARIANT_BOOL UserSetting, VARIANT_BOOL *lpSuccess) override;
-  STDMETHODIMP LoadFormPlacement(BSTR SubKey, BSTR ValueName, IDispatch **FormObject, BSTR AppTitle, LONG VerMajor, LONG VerMinor, VARIANT_BOOL SetMinimized, float FixedWidth, float FixedHeight, VARIANT_BOOL UserSetting, VARIANT_BOOL *lpSuccess) override;
-  STDMETHODIMP SaveFormPlacement2(BSTR SubKey, BSTR ValueName, IDispatch **FormObject, IDispatch **AppObject, VARIANT_BOOL UserSetting, VARIANT_BOOL *lpSuccess) override;
-  STDMETHODIMP LoadFormPlacementPx2(BSTR SubKey, BSTR ValueName, IDispatch **FormObject, IDispatch **AppObject, VARIANT_BOOL SetMinimized, LONG FixedWidth, LONG FixedHeight, VARIANT_BOOL UserSetting, VARIANT_BOOL *lpSuccess) override;
-  STDMETHODIMP LoadFormPlacement2(BSTR SubKey, BSTR ValueName, IDispatch **FormObject, IDispatch **AppObject, VARIANT_BOOL SetMinimized, float FixedWidth, float FixedHeight, VARIANT_BOOL UserSetting, VARIANT_BOOL *lpSuccess) override;
-  STDMETHODIMP SaveProxySettingsHT(BSTR SubKey, IDispatch **ProxySettingsObject, BSTR AppTitle, LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) override;
-  STDMETHODIMP LoadProxySettingsHT(BSTR SubKey, IDispatch **ProxySettingsObject, BSTR AppTitle, LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) override;
-  STDMETHODIMP SaveProxySettingsHT2(BSTR SubKey, IDispatch **ProxySettingsObject, IDispatch **AppObject, VARIANT_BOOL UserSetting) override;
-  STDMETHODIMP LoadProxySettingsHT2(BSTR SubKey, IDispatch **ProxySettingsObject, IDispatch **AppObject, VARIANT_BOOL UserSetting) override;
+  STDMETHODIMP GetSettingPath(BSTR AppTitle, LONG VerMajor, LONG VerMinor, BSTR KeyPath, BSTR* ret) override;
+  STDMETHODIMP GetSettingPath2(IDispatch** AppObject, BSTR KeyPath, BSTR* ret) override;
+  STDMETHODIMP LoadSetting(BSTR SubKey, BSTR ValueName, SettingDataType_Const ValueDataType, VARIANT Default,
+                           BSTR AppTitle, LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting,
+                           VARIANT_BOOL* lpSuccess, VARIANT* ret) override;
+  STDMETHODIMP SaveSetting(BSTR SubKey, BSTR ValueName, SettingDataType_Const ValueDataType, VARIANT Value,
+                           BSTR AppTitle, LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting,
+                           VARIANT_BOOL* lpSuccess) override;
+  STDMETHODIMP LoadSetting2(BSTR SubKey, BSTR ValueName, SettingDataType_Const ValueDataType, VARIANT Default,
+                            IDispatch** AppObject, VARIANT_BOOL UserSetting, VARIANT_BOOL* lpSuccess,
+                            VARIANT* ret) override;
+  STDMETHODIMP SaveSetting2(BSTR SubKey, BSTR ValueName, SettingDataType_Const ValueDataType, VARIANT Value,
+                            IDispatch** AppObject, VARIANT_BOOL UserSetting, VARIANT_BOOL* lpSuccess,
+                            VARIANT_BOOL* ret) override;
+  STDMETHODIMP SaveListViewColumns(BSTR SubKey, IDispatch** ListViewObject, BSTR AppTitle, LONG VerMajor, LONG VerMinor,
+                                   VARIANT_BOOL UserSetting) override;
+  STDMETHODIMP LoadListViewColumns(BSTR SubKey, IDispatch** ListViewObject, BSTR AppTitle, LONG VerMajor, LONG VerMinor,
+                                   VARIANT_BOOL UserSetting) override;
+  STDMETHODIMP SaveListViewColumns2(BSTR SubKey, IDispatch** ListViewObject, IDispatch** AppObject,
+                                    VARIANT_BOOL UserSetting) override;
+  STDMETHODIMP LoadListViewColumns2(BSTR SubKey, IDispatch** ListViewObject, IDispatch** AppObject,
+                                    VARIANT_BOOL UserSetting) override;
+  STDMETHODIMP SaveProxySettings(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle, LONG VerMajor,
+                                 LONG VerMinor, VARIANT_BOOL UserSetting) override;
+  STDMETHODIMP LoadProxySettings(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle, LONG VerMajor,
+                                 LONG VerMinor, VARIANT_BOOL UserSetting) override;
+  STDMETHODIMP SaveProxySettings2(BSTR SubKey, IDispatch** ProxySettingsObject, IDispatch** AppObject,
+                                  VARIANT_BOOL UserSetting) override;
+  STDMETHODIMP LoadProxySettings2(BSTR SubKey, IDispatch** ProxySettingsObject, IDispatch** AppObject,
+                                  VARIANT_BOOL UserSetting) override;
+  STDMETHODIMP LoadFont(BSTR SubKey, IFontDisp** Default, BSTR AppTitle, LONG VerMajor, LONG VerMinor,
+                        VARIANT_BOOL UserSetting, IFontDisp** ret) override;
+  STDMETHODIMP SaveFont(BSTR SubKey, IFontDisp** Value, BSTR AppTitle, LONG VerMajor, LONG VerMinor,
+                        VARIANT_BOOL UserSetting) override;
+  STDMETHODIMP LoadFont2(BSTR SubKey, IFontDisp** Default, IDispatch** AppObject, VARIANT_BOOL UserSetting,
+                         IFontDisp** ret) override;
+  STDMETHODIMP SaveFont2(BSTR SubKey, IFontDisp** Value, IDispatch** AppObject, VARIANT_BOOL UserSetting) override;
+  STDMETHODIMP SaveFormPlacement(BSTR SubKey, BSTR ValueName, IDispatch** FormObject, BSTR AppTitle, LONG VerMajor,
+                                 LONG VerMinor, VARIANT_BOOL UserSetting, VARIANT_BOOL* lpSuccess) override;
+  STDMETHODIMP LoadFormPlacementPx(BSTR SubKey, BSTR ValueName, IDispatch** FormObject, BSTR AppTitle, LONG VerMajor,
+                                   LONG VerMinor, VARIANT_BOOL SetMinimized, LONG FixedWidth, LONG FixedHeight,
+                                   VARIANT_BOOL UserSetting, VARIANT_BOOL* lpSuccess) override;
+  STDMETHODIMP LoadFormPlacement(BSTR SubKey, BSTR ValueName, IDispatch** FormObject, BSTR AppTitle, LONG VerMajor,
+                                 LONG VerMinor, VARIANT_BOOL SetMinimized, float FixedWidth, float FixedHeight,
+                                 VARIANT_BOOL UserSetting, VARIANT_BOOL* lpSuccess) override;
+  STDMETHODIMP SaveFormPlacement2(BSTR SubKey, BSTR ValueName, IDispatch** FormObject, IDispatch** AppObject,
+                                  VARIANT_BOOL UserSetting, VARIANT_BOOL* lpSuccess) override;
+  STDMETHODIMP LoadFormPlacementPx2(BSTR SubKey, BSTR ValueName, IDispatch** FormObject, IDispatch** AppObject,
+                                    VARIANT_BOOL SetMinimized, LONG FixedWidth, LONG FixedHeight,
+                                    VARIANT_BOOL UserSetting, VARIANT_BOOL* lpSuccess) override;
+  STDMETHODIMP LoadFormPlacement2(BSTR SubKey, BSTR ValueName, IDispatch** FormObject, IDispatch** AppObject,
+                                  VARIANT_BOOL SetMinimized, float FixedWidth, float FixedHeight,
+                                  VARIANT_BOOL UserSetting, VARIANT_BOOL* lpSuccess) override;
+  STDMETHODIMP SaveProxySettingsHT(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle, LONG VerMajor,
+                                   LONG VerMinor, VARIANT_BOOL UserSetting) override;
+  STDMETHODIMP LoadProxySettingsHT(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle, LONG VerMajor,
+                                   LONG VerMinor, VARIANT_BOOL UserSetting) override;
+  STDMETHODIMP SaveProxySettingsHT2(BSTR SubKey, IDispatch** ProxySettingsObject, IDispatch** AppObject,
+                                    VARIANT_BOOL UserSetting) override;
+  STDMETHODIMP LoadProxySettingsHT2(BSTR SubKey, IDispatch** ProxySettingsObject, IDispatch** AppObject,
+                                    VARIANT_BOOL UserSetting) override;
 
  protected:
   bool AnswersAlso(REFIID iid) const override;

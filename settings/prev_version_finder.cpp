@@ -61,8 +61,7 @@ std::wstring FindPreviousVersion(_orvRegistry2* registry, LONG root, const std::
     std::wstring trimmed, version;
     Check(asTrimEx(name, &trimmed), L"Trimming a key name failed.");
     if (!StartsWithVersionWord(trimmed)) continue;
-    Check(asCutLeft(trimmed, static_cast<std::int32_t>(kVersionPrefixLength), &version),
-                L"Cutting a key name failed.");
+    Check(asCutLeft(trimmed, static_cast<std::int32_t>(kVersionPrefixLength), &version), L"Cutting a key name failed.");
     Check(asTrimEx(version, &version), L"Trimming a version text failed.");
     candidates.push_back(std::move(version));
   }

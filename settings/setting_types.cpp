@@ -17,10 +17,10 @@ enum class Saved { AsText, Unchanged, AsBooleanText };
 
 struct TypeRow {
   LONG settingType;
-  LONG written;          // registry type of a saved value
-  LONG accepted[2];      // registry types read back (0 marks an unused slot: REG_NONE is never accepted)
+  LONG written;      // registry type of a saved value
+  LONG accepted[2];  // registry types read back (0 marks an unused slot: REG_NONE is never accepted)
   Saved saved;
-  VARTYPE takes[3];      // VARIANT types saved (VT_EMPTY marks an unused slot); AsText takes anything
+  VARTYPE takes[3];  // VARIANT types saved (VT_EMPTY marks an unused slot); AsText takes anything
 };
 constexpr TypeRow kTypes[] = {
     {kString, kRegSz, {kRegSz, 0}, Saved::AsText, {}},
@@ -66,8 +66,7 @@ bool Prepare(const TypeRow& row, VARIANT* value) {
       // Null and arrays do not convert.
       if (vt == VT_NULL || (vt & VT_ARRAY)) return false;
       return SUCCEEDED(VariantChangeTypeEx(value, value, LOCALE_USER_DEFAULT, VARIANT_ALPHABOOL, VT_BSTR));
-    case Saved::Unchanged:
-      return Takes(row, vt);
+    case Saved::Unchanged: return Takes(row, vt);
     case Saved::AsBooleanText:
       if (!Takes(row, vt)) return false;
       SetBstr(value, V_BOOL(value) != VARIANT_FALSE ? L"True" : L"False");
@@ -82,9 +81,18 @@ void TypeDefault(LONG settingType, VARIANT* out) {
   VariantInit(out);
   switch (settingType) {
     case kString: SetBstr(out, L""); break;
-    case kLong: V_VT(out) = VT_I4; V_I4(out) = 0; break;
-    case kBinary: V_VT(out) = VT_ARRAY | VT_UI1; V_ARRAY(out) = nullptr; break;
-    case kBoolean: V_VT(out) = VT_BOOL; V_BOOL(out) = VARIANT_FALSE; break;
+    case kLong:
+      V_VT(out) = VT_I4;
+      V_I4(out) = 0;
+      break;
+    case kBinary:
+      V_VT(out) = VT_ARRAY | VT_UI1;
+      V_ARRAY(out) = nullptr;
+      break;
+    case kBoolean:
+      V_VT(out) = VT_BOOL;
+      V_BOOL(out) = VARIANT_FALSE;
+      break;
     default: V_VT(out) = VT_NULL; break;
   }
 }

@@ -66,7 +66,10 @@ Variant ConvertStoredValue(_RegValue* record, LONG settingType, const VARIANT& g
 
 AppIdentity ReadAppIdentity(IDispatch* app) {
   if (!app) throw ComError(kObjectNotSet, L"AppObject is Nothing: pass the program's application object.");
-  struct Property { const wchar_t* name; VARTYPE type; };
+  struct Property {
+    const wchar_t* name;
+    VARTYPE type;
+  };
   const Property properties[] = {{L"Title", VT_BSTR}, {L"Major", VT_I4}, {L"Minor", VT_I4}};
   Variant values[3];
   for (int i = 0; i < 3; ++i) ReadPropertyByName(app, L"AppObject", properties[i].name, values[i].Get());
@@ -119,10 +122,10 @@ bool SettingsCore::Save(const SettingScope& scope, std::wstring_view valueName, 
   const std::wstring path = SettingPath(scope.app, scope.subKey);
   if (!Addressable(path, valueName)) return false;
   VARIANT_BOOL keyExisted = VARIANT_FALSE, written = VARIANT_FALSE;
-  CheckCall(registry_->SetValue(RootFor(scope.user), MakeBstr(path).Get(), MakeBstr(valueName).Get(),
-                                static_cast<RegistryDataType2_Const>(registryType), *prepared.Get(), &keyExisted,
-                                &written),
-            L"Writing the setting failed.");
+  CheckCall(
+      registry_->SetValue(RootFor(scope.user), MakeBstr(path).Get(), MakeBstr(valueName).Get(),
+                          static_cast<RegistryDataType2_Const>(registryType), *prepared.Get(), &keyExisted, &written),
+      L"Writing the setting failed.");
   return written != VARIANT_FALSE;
 }
 

@@ -45,8 +45,8 @@ class SettingsCore {
 
   // The stored value converted for `settingType`, or the caller's default
   // (the type's own when `defaultValue` is omitted) with *success false.
-  Variant Load(const SettingScope& scope, std::wstring_view valueName, LONG settingType,
-               const VARIANT& defaultValue, bool* success) const;
+  Variant Load(const SettingScope& scope, std::wstring_view valueName, LONG settingType, const VARIANT& defaultValue,
+               bool* success) const;
 
   // True when the value suited the type and was written.
   bool Save(const SettingScope& scope, std::wstring_view valueName, LONG settingType, const VARIANT& value) const;

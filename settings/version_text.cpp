@@ -12,7 +12,8 @@ std::vector<std::int32_t> ComponentValues(const std::wstring& text, std::size_t 
   std::size_t start = 0;
   for (;;) {
     const std::size_t dot = text.find(L'.', start);
-    values.push_back(VersionPartValue(text.substr(start, dot == std::wstring::npos ? std::wstring::npos : dot - start)));
+    values.push_back(
+        VersionPartValue(text.substr(start, dot == std::wstring::npos ? std::wstring::npos : dot - start)));
     if (dot == std::wstring::npos) break;
     start = dot + 1;
   }
@@ -34,8 +35,8 @@ std::int32_t VersionPartValue(const std::wstring& part) {
 }
 
 VersionOrder CompareVersionText(const std::wstring& a, const std::wstring& b) {
-  const std::size_t components =
-      1 + static_cast<std::size_t>(std::max(std::count(a.begin(), a.end(), L'.'), std::count(b.begin(), b.end(), L'.')));
+  const std::size_t components = 1 + static_cast<std::size_t>(std::max(std::count(a.begin(), a.end(), L'.'),
+                                                                       std::count(b.begin(), b.end(), L'.')));
   const auto va = ComponentValues(a, components);
   const auto vb = ComponentValues(b, components);
   for (std::size_t i = 0; i < components; ++i) {

@@ -45,8 +45,8 @@ Status esRegisterAppPath(std::wstring* out) {
   const std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
   const std::wstring fileName = slash == std::wstring::npos ? path : path.substr(slash + 1);
   RegKeyHandle key;
-  const LSTATUS e = RegCreateKeyExW(HKEY_CURRENT_USER, (kAppPathsKey + fileName).c_str(), 0, nullptr, 0,
-                                    KEY_SET_VALUE, nullptr, key.Put(), nullptr);
+  const LSTATUS e = RegCreateKeyExW(HKEY_CURRENT_USER, (kAppPathsKey + fileName).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                    nullptr, key.Put(), nullptr);
   if (e != ERROR_SUCCESS) return HRESULT_FROM_WIN32(e);
   if (Status s = SetText(key.Get(), nullptr, path); Failed(s)) return s;
   if (Status s = SetText(key.Get(), L"Path", folder); Failed(s)) return s;

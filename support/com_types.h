@@ -17,17 +17,31 @@ template <class T>
 class ComPtr {
  public:
   ComPtr() = default;
-  ComPtr(T* p) : p_(p) { if (p_) p_->AddRef(); }  // NOLINT: shares the reference
+  ComPtr(T* p) : p_(p) {
+    if (p_) p_->AddRef();
+  }  // NOLINT: shares the reference
   ComPtr(const ComPtr& o) : ComPtr(o.p_) {}
   ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
   ~ComPtr() { Reset(); }
-  ComPtr& operator=(ComPtr o) noexcept { std::swap(p_, o.p_); return *this; }
+  ComPtr& operator=(ComPtr o) noexcept {
+    std::swap(p_, o.p_);
+    return *this;
+  }
 
   // Takes over a reference the caller already owns.
-  static ComPtr Attach(T* p) { ComPtr c; c.p_ = p; return c; }
+  static ComPtr Attach(T* p) {
+    ComPtr c;
+    c.p_ = p;
+    return c;
+  }
   T* Detach() { return std::exchange(p_, nullptr); }
-  void Reset() { if (auto p = std::exchange(p_, nullptr)) p->Release(); }
-  T** Put() { Reset(); return &p_; }
+  void Reset() {
+    if (auto p = std::exchange(p_, nullptr)) p->Release();
+  }
+  T** Put() {
+    Reset();
+    return &p_;
+  }
   // For [in, out] parameters: the callee may release what is there and
   // leave a new reference, which this pointer then owns.
   T** InOut() { return &p_; }
@@ -40,7 +54,10 @@ class ComPtr {
     return p_ ? p_->QueryInterface(__uuidof(U), reinterpret_cast<void**>(out->Put())) : E_POINTER;
   }
   // Hands out a new reference, as [out] parameters expect.
-  T* CopyOut() const { if (p_) p_->AddRef(); return p_; }
+  T* CopyOut() const {
+    if (p_) p_->AddRef();
+    return p_;
+  }
 
  private:
   T* p_ = nullptr;
@@ -54,12 +71,22 @@ class Bstr {
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
   Bstr(Bstr&& o) noexcept : b_(std::exchange(o.b_, nullptr)) {}
-  Bstr& operator=(Bstr&& o) noexcept { std::swap(b_, o.b_); return *this; }
+  Bstr& operator=(Bstr&& o) noexcept {
+    std::swap(b_, o.b_);
+    return *this;
+  }
   ~Bstr() { SysFreeString(b_); }
 
-  static Bstr Attach(BSTR b) { Bstr r; r.b_ = b; return r; }
+  static Bstr Attach(BSTR b) {
+    Bstr r;
+    r.b_ = b;
+    return r;
+  }
   BSTR Detach() { return std::exchange(b_, nullptr); }
-  BSTR* Put() { SysFreeString(std::exchange(b_, nullptr)); return &b_; }
+  BSTR* Put() {
+    SysFreeString(std::exchange(b_, nullptr));
+    return &b_;
+  }
   BSTR Get() const { return b_; }
   UINT Length() const { return SysStringLen(b_); }
 
@@ -83,11 +110,24 @@ class Variant {
   Variant(const Variant&) = delete;
   Variant& operator=(const Variant&) = delete;
   Variant(Variant&& o) noexcept : v_(o.v_) { VariantInit(&o.v_); }
-  Variant& operator=(Variant&& o) noexcept { std::swap(v_, o.v_); return *this; }
+  Variant& operator=(Variant&& o) noexcept {
+    std::swap(v_, o.v_);
+    return *this;
+  }
   ~Variant() { VariantClear(&v_); }
 
-  static Variant I4(LONG value) { Variant v; V_VT(&v.v_) = VT_I4; V_I4(&v.v_) = value; return v; }
-  static Variant I2(SHORT value) { Variant v; V_VT(&v.v_) = VT_I2; V_I2(&v.v_) = value; return v; }
+  static Variant I4(LONG value) {
+    Variant v;
+    V_VT(&v.v_) = VT_I4;
+    V_I4(&v.v_) = value;
+    return v;
+  }
+  static Variant I2(SHORT value) {
+    Variant v;
+    V_VT(&v.v_) = VT_I2;
+    V_I2(&v.v_) = value;
+    return v;
+  }
   static Variant Bool(bool value) {
     Variant v;
     V_VT(&v.v_) = VT_BOOL;
@@ -103,10 +143,17 @@ class Variant {
     return v;
   }
 
-  VARIANT* Put() { VariantClear(&v_); return &v_; }
+  VARIANT* Put() {
+    VariantClear(&v_);
+    return &v_;
+  }
   VARIANT* Get() { return &v_; }
   const VARIANT* Get() const { return &v_; }
-  VARIANT Detach() { VARIANT r = v_; VariantInit(&v_); return r; }
+  VARIANT Detach() {
+    VARIANT r = v_;
+    VariantInit(&v_);
+    return r;
+  }
 
  private:
   VARIANT v_;
@@ -119,8 +166,13 @@ class SafeArray {
   SafeArray(const SafeArray&) = delete;
   SafeArray& operator=(const SafeArray&) = delete;
   SafeArray(SafeArray&& o) noexcept : a_(std::exchange(o.a_, nullptr)) {}
-  SafeArray& operator=(SafeArray&& o) noexcept { std::swap(a_, o.a_); return *this; }
-  ~SafeArray() { if (a_) SafeArrayDestroy(a_); }
+  SafeArray& operator=(SafeArray&& o) noexcept {
+    std::swap(a_, o.a_);
+    return *this;
+  }
+  ~SafeArray() {
+    if (a_) SafeArrayDestroy(a_);
+  }
 
   SAFEARRAY* Get() const { return a_; }
   SAFEARRAY* Detach() { return std::exchange(a_, nullptr); }
@@ -137,7 +189,9 @@ class SafeArrayAccess {
   }
   SafeArrayAccess(const SafeArrayAccess&) = delete;
   SafeArrayAccess& operator=(const SafeArrayAccess&) = delete;
-  ~SafeArrayAccess() { if (a_) SafeArrayUnaccessData(a_); }
+  ~SafeArrayAccess() {
+    if (a_) SafeArrayUnaccessData(a_);
+  }
   bool Ok() const { return a_ != nullptr; }
   void* Data() const { return data_; }
 
@@ -167,11 +221,17 @@ class UniqueHandle {
   UniqueHandle(const UniqueHandle&) = delete;
   UniqueHandle& operator=(const UniqueHandle&) = delete;
   UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, H{})) {}
-  UniqueHandle& operator=(UniqueHandle&& o) noexcept { Reset(o.Detach()); return *this; }
+  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+    Reset(o.Detach());
+    return *this;
+  }
   ~UniqueHandle() { Reset(); }
 
   H Get() const { return h_; }
-  H* Put() { Reset(); return &h_; }
+  H* Put() {
+    Reset();
+    return &h_;
+  }
   H Detach() { return std::exchange(h_, H{}); }
   void Reset(H h = H{}) {
     if (H old = std::exchange(h_, h); old != H{}) Close(old);

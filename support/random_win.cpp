@@ -18,8 +18,7 @@ class RandomPool {
   Status Next(std::uint32_t* word) {
     if (pos_ == words_.size()) {
       const NTSTATUS nt = BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(words_.data()),
-                                          static_cast<ULONG>(sizeof(words_)),
-                                          BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+                                          static_cast<ULONG>(sizeof(words_)), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
       if (nt < 0) return HRESULT_FROM_NT(nt);
       pos_ = 0;
     }
@@ -39,7 +38,8 @@ thread_local RandomPool t_pool;
 
 Status esGetRnd(std::int32_t lower, std::int32_t upper, std::int32_t reserved, std::int32_t* out) {
   if (reserved != 0) return kInvalidArg;
-  return DrawUniform(lower, upper, [](std::uint32_t* w) { return t_pool.Next(w); }, out);
+  return DrawUniform(
+      lower, upper, [](std::uint32_t* w) { return t_pool.Next(w); }, out);
 }
 
 }  // namespace orv

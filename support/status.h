@@ -8,12 +8,12 @@ namespace orv {
 using Status = std::int32_t;
 
 inline constexpr Status kOk = 0;
-inline constexpr Status kFail = static_cast<Status>(0x80004005);        // E_FAIL
-inline constexpr Status kInvalidArg = static_cast<Status>(0x80070057);  // E_INVALIDARG
-inline constexpr Status kPointer = static_cast<Status>(0x80004003);     // E_POINTER
-inline constexpr Status kOutOfMemory = static_cast<Status>(0x8007000E); // E_OUTOFMEMORY
-inline constexpr Status kUnexpected = static_cast<Status>(0x8000FFFF);  // E_UNEXPECTED
-inline constexpr Status kOverflow = static_cast<Status>(0x8002000A);    // DISP_E_OVERFLOW
+inline constexpr Status kFail = static_cast<Status>(0x80004005);         // E_FAIL
+inline constexpr Status kInvalidArg = static_cast<Status>(0x80070057);   // E_INVALIDARG
+inline constexpr Status kPointer = static_cast<Status>(0x80004003);      // E_POINTER
+inline constexpr Status kOutOfMemory = static_cast<Status>(0x8007000E);  // E_OUTOFMEMORY
+inline constexpr Status kUnexpected = static_cast<Status>(0x8000FFFF);   // E_UNEXPECTED
+inline constexpr Status kOverflow = static_cast<Status>(0x8002000A);     // DISP_E_OVERFLOW
 
 constexpr bool Failed(Status s) { return s < 0; }
 

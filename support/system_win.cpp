@@ -10,8 +10,7 @@ namespace {
 bool NtVersionAtLeast(ULONG major) {
   using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  auto fn = ntdll ? reinterpret_cast<RtlGetVersionFn>(
-                        reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+  auto fn = ntdll ? reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
                   : nullptr;
   OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof(info);

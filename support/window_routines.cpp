@@ -76,8 +76,8 @@ Status asSetWindowResIconAll(HWND window, const std::wstring& resourceName) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   // Shared icons stay loaded for the process; the window never has to free them.
   auto load = [&](int cx, int cy) {
-    return static_cast<HICON>(LoadImageW(instance, resourceName.c_str(), IMAGE_ICON, GetSystemMetrics(cx),
-                                         GetSystemMetrics(cy), LR_SHARED));
+    return static_cast<HICON>(
+        LoadImageW(instance, resourceName.c_str(), IMAGE_ICON, GetSystemMetrics(cx), GetSystemMetrics(cy), LR_SHARED));
   };
   const HICON large = load(SM_CXICON, SM_CYICON);
   if (!large) return LastErrorStatus();

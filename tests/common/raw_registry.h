@@ -44,9 +44,9 @@ inline bool KeyExists(HKEY root, const std::wstring& path) {
 
 inline void MakeKey(HKEY root, const std::wstring& path, const wchar_t* keyClass = nullptr) {
   RegKeyHandle key;
-  ASSERT_EQ(RegCreateKeyExW(root, path.c_str(), 0, const_cast<wchar_t*>(keyClass), 0, KEY_WRITE, nullptr, key.Put(),
-                            nullptr),
-            ERROR_SUCCESS)
+  ASSERT_EQ(
+      RegCreateKeyExW(root, path.c_str(), 0, const_cast<wchar_t*>(keyClass), 0, KEY_WRITE, nullptr, key.Put(), nullptr),
+      ERROR_SUCCESS)
       << "creating a test key";
 }
 
@@ -54,8 +54,7 @@ inline void MakeKey(HKEY root, const std::wstring& path, const wchar_t* keyClass
 // from adding a terminator to string types.
 inline void Put(HKEY root, const std::wstring& path, const wchar_t* name, DWORD type, std::vector<BYTE> bytes) {
   RegKeyHandle key;
-  ASSERT_EQ(RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.Put(), nullptr),
-            ERROR_SUCCESS)
+  ASSERT_EQ(RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.Put(), nullptr), ERROR_SUCCESS)
       << "creating a test key";
   const auto size = static_cast<DWORD>(bytes.size());
   bytes.insert(bytes.end(), {0xAB, 0xCD});

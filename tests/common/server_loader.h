@@ -24,7 +24,9 @@ class ServerLoader {
           reinterpret_cast<void*>(GetProcAddress(module_, "DllCanUnloadNow")));
     }
   }
-  ~ServerLoader() { if (module_) FreeLibrary(module_); }
+  ~ServerLoader() {
+    if (module_) FreeLibrary(module_);
+  }
   ServerLoader(const ServerLoader&) = delete;
   ServerLoader& operator=(const ServerLoader&) = delete;
 

@@ -63,8 +63,7 @@ void Wide(const std::uint8_t* data, std::size_t size) {
   Require(asWchar && asWchar->size() == text->size());
   for (std::size_t i = 0; i < text->size(); ++i) Require(static_cast<char16_t>((*asWchar)[i]) == (*text)[i]);
 
-  const Bytes reencoded =
-      orv::codec::EncodeWideMulti(std::vector<std::u16string_view>(items->begin(), items->end()));
+  const Bytes reencoded = orv::codec::EncodeWideMulti(std::vector<std::u16string_view>(items->begin(), items->end()));
   auto again = orv::codec::DecodeWideMulti<char16_t>(reencoded.data(), reencoded.size());
   Require(again.has_value());
   std::u16string all(size / 2, u'\0');

@@ -22,14 +22,17 @@ RandomDraw TestDraw() {
   return [](std::int32_t lo, std::int32_t hi, std::int32_t* out) { return esGetRnd(lo, hi, 0, out); };
 #else
   return [state = std::uint64_t{0x9E3779B97F4A7C15}](std::int32_t lo, std::int32_t hi, std::int32_t* out) mutable {
-    return DrawUniform(lo, hi, [&state](std::uint32_t* w) {
-      state += 0x9E3779B97F4A7C15;  // splitmix64
-      std::uint64_t z = state;
-      z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9;
-      z = (z ^ (z >> 27)) * 0x94D049BB133111EB;
-      *w = static_cast<std::uint32_t>((z ^ (z >> 31)) >> 32);
-      return kOk;
-    }, out);
+    return DrawUniform(
+        lo, hi,
+        [&state](std::uint32_t* w) {
+          state += 0x9E3779B97F4A7C15;  // splitmix64
+          std::uint64_t z = state;
+          z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9;
+          z = (z ^ (z >> 27)) * 0x94D049BB133111EB;
+          *w = static_cast<std::uint32_t>((z ^ (z >> 31)) >> 32);
+          return kOk;
+        },
+        out);
   };
 #endif
 }
@@ -72,13 +75,13 @@ bool CheckShape(const std::vector<std::int32_t>& lengths, const std::wstring& pw
 
 TEST(ComposePassword, ShapesHoldOverManyPasswords) {
   const std::vector<std::vector<std::int32_t>> shapes = {
-      {4, 3, 2},                                          // the worked shape: 9 characters
-      {1, 1},                                             // the window's minimum: letter, digit
-      {5, 5, 5, 4},                                       // the first-run choices: 19 characters
-      {1, 1, 1, 3},                                       // one-letter sections restart the alternation
-      {20, 20, 20, 20, 20, 20, 20, 20, 20, 20, 20},       // the maximum: 220 characters
-      {7},                                                // a single entry: digits only
-      {0, -3, 2, 1},                                      // non-positive lengths add nothing
+      {4, 3, 2},                                     // the worked shape: 9 characters
+      {1, 1},                                        // the window's minimum: letter, digit
+      {5, 5, 5, 4},                                  // the first-run choices: 19 characters
+      {1, 1, 1, 3},                                  // one-letter sections restart the alternation
+      {20, 20, 20, 20, 20, 20, 20, 20, 20, 20, 20},  // the maximum: 220 characters
+      {7},                                           // a single entry: digits only
+      {0, -3, 2, 1},                                 // non-positive lengths add nothing
   };
   const RandomDraw draw = TestDraw();
   for (const auto& shape : shapes) {
@@ -128,10 +131,16 @@ struct Script {
 };
 
 TEST(ComposePassword, ExactSequenceStartingWithConsonants) {
-  Script s{{{0, 1, 1},                                              // coin: consonants first
-            {1, 20, 1}, {1, 6, 1}, {1, 20, 20}, {1, 6, 6},          // B a z y
-            {1, 20, 2}, {1, 6, 2}, {1, 20, 3},                      // C e d
-            {0, 9, 0}, {0, 9, 9}}};                                 // 0 9
+  Script s{{{0, 1, 1},  // coin: consonants first
+            {1, 20, 1},
+            {1, 6, 1},
+            {1, 20, 20},
+            {1, 6, 6},  // B a z y
+            {1, 20, 2},
+            {1, 6, 2},
+            {1, 20, 3},  // C e d
+            {0, 9, 0},
+            {0, 9, 9}}};  // 0 9
   std::wstring pw;
   ASSERT_EQ(ComposePassword(std::vector<std::int32_t>{4, 3, 2}, s.Draw(), &pw), kOk);
   EXPECT_EQ(pw, L"BazyCed09");

@@ -17,7 +17,8 @@ std::string Name(const ControlRow& row) {
 
 // Creation order is tab order, so the rows must run 0, 1, 2, ... without gaps.
 TEST(LayoutTable, RowsRunInTabOrderWithoutGapsOrRepeats) {
-  for (std::size_t i = 0; i < kLayout.size(); ++i) EXPECT_EQ(kLayout[i].tabIndex, static_cast<int>(i)) << Name(kLayout[i]);
+  for (std::size_t i = 0; i < kLayout.size(); ++i)
+    EXPECT_EQ(kLayout[i].tabIndex, static_cast<int>(i)) << Name(kLayout[i]);
   std::set<std::pair<std::wstring_view, int>> names;
   for (const ControlRow& row : kLayout) EXPECT_TRUE(names.insert({row.name, row.index}).second) << Name(row);
 }
@@ -99,8 +100,8 @@ TEST(FitRange, OutOfRangeFallsBackToTheDefaultNotTheNearerBound) {
     std::int32_t value, fallback, minimum, maximum, expected;
   };
   const Case cases[] = {
-      {11, 3, 1, 10, 3},  {0, 3, 1, 10, 3},       {10, 3, 1, 10, 10},    {1, 3, 1, 10, 1},
-      {20, 4, 1, 20, 20}, {21, 4, 1, 20, 4},      {25, 5, 1, 20, 5},     {-1, 5, 1, 20, 5},
+      {11, 3, 1, 10, 3},  {0, 3, 1, 10, 3},       {10, 3, 1, 10, 10},     {1, 3, 1, 10, 1},
+      {20, 4, 1, 20, 20}, {21, 4, 1, 20, 4},      {25, 5, 1, 20, 5},      {-1, 5, 1, 20, 5},
       {7, 5, 1, 20, 7},   {INT_MIN, 5, 1, 20, 5}, {INT_MAX, 5, 1, 20, 5},
   };
   for (const Case& c : cases) {
@@ -113,9 +114,8 @@ TEST(TwipsToPixels, RoundsToTheNearestPixelAtAnyDpi) {
     int twips, dpi, pixels;
   };
   const Case cases[] = {
-      {15, 96, 1},     {5415, 96, 361}, {4155, 96, 277}, {660, 96, 44},  {7, 96, 0},
-      {8, 96, 1},      {0, 144, 0},     {5415, 144, 542}, {1440, 120, 120}, {2460, 120, 205},
-      {-15, 96, -1},
+      {15, 96, 1}, {5415, 96, 361},  {4155, 96, 277},  {660, 96, 44},    {7, 96, 0},    {8, 96, 1},
+      {0, 144, 0}, {5415, 144, 542}, {1440, 120, 120}, {2460, 120, 205}, {-15, 96, -1},
   };
   for (const Case& c : cases) EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << "@" << c.dpi;
 }

@@ -25,7 +25,7 @@ struct ServiceAnswer {
   bool ok = true;
   DWORD error = 0;
   std::vector<BYTE> out;
-  bool outNull = false;                      // a null pointer even when `out` has bytes
+  bool outNull = false;                                   // a null pointer even when `out` has bytes
   std::optional<std::vector<wchar_t>> storedDescription;  // unprotect only; raw block, NUL not added
 };
 
@@ -64,8 +64,7 @@ inline BOOL Answer(DATA_BLOB* out) {
     return FALSE;
   }
   out->cbData = static_cast<DWORD>(g_answer.out.size());
-  out->pbData = g_answer.outNull ? nullptr
-                                 : static_cast<BYTE*>(LocalCopy(g_answer.out.data(), g_answer.out.size()));
+  out->pbData = g_answer.outNull ? nullptr : static_cast<BYTE*>(LocalCopy(g_answer.out.data(), g_answer.out.size()));
   return TRUE;
 }
 

@@ -73,7 +73,11 @@ TEST(DecodePassword, ReadsEveryShapeAndNothingDamaged) {
   const std::size_t digit = stored.size() * 3 / 4;
   changed[digit] = changed[digit] == L'0' ? L'1' : L'0';
 
-  struct Case { const char* name; std::wstring text; std::wstring password; };
+  struct Case {
+    const char* name;
+    std::wstring text;
+    std::wstring password;
+  };
   const Case cases[] = {
       {"empty", L"", L""},
       {"protected", stored, L"secret"},

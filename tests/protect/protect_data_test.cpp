@@ -48,7 +48,10 @@ TEST(ProtectData, DamagedOrForeignBlobsAreRefusedWithTheServiceError) {
   SecretBytes inner = good, last = good;
   inner[good.size() * 3 / 4] ^= 0x01;
   last.back() ^= 0x80;
-  struct Case { const char* name; SecretBytes blob; };
+  struct Case {
+    const char* name;
+    SecretBytes blob;
+  };
   const Case cases[] = {
       {"a byte of the data changed", inner},
       {"last byte changed", last},
@@ -71,7 +74,10 @@ using ProtectDataSeam = FakeServiceTest;
 
 TEST_F(ProtectDataSeam, EmptyInputOrEntropyIsRefusedWithoutACall) {
   const std::vector<BYTE> some = {1};
-  struct Case { std::vector<BYTE> in, entropy; bool noEntropy; };
+  struct Case {
+    std::vector<BYTE> in, entropy;
+    bool noEntropy;
+  };
   const Case cases[] = {{{}, {}, true}, {{}, some, false}, {some, {}, false}};
   for (const auto& c : cases) {
     SecretBytes out = {9};
@@ -106,17 +112,18 @@ TEST_F(ProtectDataSeam, WithoutTheServiceTheErrorIsOldWindowsVersion) {
 }
 
 TEST_F(ProtectDataSeam, FlagsPromptAndDescriptionAsAsked) {
-  struct Case { bool localMachine, usePrompt; std::wstring windowText; DWORD flags; INT_PTR window; };
+  struct Case {
+    bool localMachine, usePrompt;
+    std::wstring windowText;
+    DWORD flags;
+    INT_PTR window;
+  };
   const Case cases[] = {
-      {false, false, L"0", 0, 0},
-      {true, false, L"0", CRYPTPROTECT_LOCAL_MACHINE, 0},
-      {false, true, L"0", 0, 0},
-      {true, true, L"123456", CRYPTPROTECT_LOCAL_MACHINE, 123456},
-      {false, true, L" -5 ", 0, -5},
-      {false, true, L"2147483647", 0, 2147483647},
+      {false, false, L"0", 0, 0},         {true, false, L"0", CRYPTPROTECT_LOCAL_MACHINE, 0},
+      {false, true, L"0", 0, 0},          {true, true, L"123456", CRYPTPROTECT_LOCAL_MACHINE, 123456},
+      {false, true, L" -5 ", 0, -5},      {false, true, L"2147483647", 0, 2147483647},
       {false, true, L"2147483648", 0, 0},  // does not fit: no owner
-      {false, true, L"12x", 0, 0},
-      {false, true, L"", 0, 0},
+      {false, true, L"12x", 0, 0},        {false, true, L"", 0, 0},
   };
   g_answer.out = {0xB1, 0x0B};
   g_answer.storedDescription = std::vector<wchar_t>{L'd', L'\0'};
@@ -176,8 +183,8 @@ TEST_F(ProtectDataSeam, OutputAndDescriptionFromTheService) {
       {{true, 0, blob, false, terminated}, true, 0, blob, L"ab"},
       {{true, 0, blob, false, unterminated}, true, 0, blob, L"xy"},  // read no further than its block
       {{true, 0, blob, false, std::nullopt}, true, 0, blob, L""},
-      {{true, 0, {}, false, terminated}, true, 0, {}, L"ab"},         // succeeded with no bytes
-      {{true, 0, blob, true, terminated}, true, 0, {}, L"ab"},        // a count without memory
+      {{true, 0, {}, false, terminated}, true, 0, {}, L"ab"},   // succeeded with no bytes
+      {{true, 0, blob, true, terminated}, true, 0, {}, L"ab"},  // a count without memory
       {{false, ERROR_INVALID_DATA, blob, false, terminated}, false, ERROR_INVALID_DATA, {}, L"kept"},
       {{false, 0x8009000B, {}, false, std::nullopt}, false, 0x8009000B, {}, L"kept"},
   };

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace orv {
 namespace {
 
@@ -11,18 +10,22 @@ SecretBytes Bytes(std::initializer_list<std::uint8_t> b) { return SecretBytes(b)
 SecretBytes Ansi(const char* text) { return SecretBytes(text, text + std::char_traits<char>::length(text)); }
 
 TEST(HexToBytes, AcceptsPairsOfHexDigitsOnly) {
-  struct Case { std::wstring text; bool ok; SecretBytes bytes; };
+  struct Case {
+    std::wstring text;
+    bool ok;
+    SecretBytes bytes;
+  };
   const Case cases[] = {
       {L"", true, {}},
       {L"00", true, Bytes({0x00})},
       {L"0aFf9C", true, Bytes({0x0A, 0xFF, 0x9C})},
-      {L"abc", false, {}},                 // odd length
+      {L"abc", false, {}},  // odd length
       {L"0", false, {}},
       {L"0G", false, {}},
       {L"G0", false, {}},
-      {L"00 1", false, {}},                // a blank is no digit
+      {L"00 1", false, {}},  // a blank is no digit
       {L"-1", false, {}},
-      {L"\xFF10\xFF11", false, {}},        // full-width digits
+      {L"\xFF10\xFF11", false, {}},  // full-width digits
       {std::wstring(L"0\0", 2), false, {}},
   };
   for (const auto& c : cases) {
@@ -42,18 +45,22 @@ TEST(BytesToHex, TwoUpperCaseDigitsPerByte) {
 }
 
 TEST(UnscrambleToAnsi, ReadsFirstPairsInReverseGroupOrder) {
-  struct Case { std::wstring text; bool ok; SecretBytes ansi; };
+  struct Case {
+    std::wstring text;
+    bool ok;
+    SecretBytes ansi;
+  };
   const Case cases[] = {
       {L"", true, {}},
       {L"9C119D229E33", true, Ansi("abc")},
-      {L"9c009d00", true, Ansi("bc")},     // lower case reads too
+      {L"9c009d00", true, Ansi("bc")},  // lower case reads too
       {L"FF00", true, Bytes({0x00})},
       {L"00FF", true, Bytes({0xFF})},
       {L"9CZZ9D\x0416!", true, Ansi("bc")},  // filler is never read
-      {L"9C009D", false, {}},              // length 6
-      {L"9C0", false, {}},                 // odd length
+      {L"9C009D", false, {}},                // length 6
+      {L"9C0", false, {}},                   // odd length
       {L"z", false, {}},
-      {L"9G00", false, {}},                // first pair not hex
+      {L"9G00", false, {}},  // first pair not hex
       {L"G900", false, {}},
       {L"9C00 D00", false, {}},
       {L"Z9C009D00", false, {}},
@@ -85,16 +92,26 @@ TEST(ScrambleAnsiCodes, GroupsOfCodeAndFillerLastCharacterFirst) {
 }
 
 TEST(ScrambleAnsiCodes, FailuresLeaveTheTextUntouched) {
-  struct Case { std::vector<std::int32_t> codes; Status random; Status expected; };
+  struct Case {
+    std::vector<std::int32_t> codes;
+    Status random;
+    Status expected;
+  };
   const Case cases[] = {
       {{'a', 256}, kOk, kOverflow},
       {{-1}, kOk, kOverflow},
-      {{0x8140, 'a'}, kOk, kOverflow},   // a double-byte character
+      {{0x8140, 'a'}, kOk, kOverflow},  // a double-byte character
       {{'a'}, kOutOfMemory, kOutOfMemory},
   };
   for (const auto& c : cases) {
     std::wstring text = L"kept";
-    const Status s = ScrambleAnsiCodes(c.codes, [&](std::uint8_t* b) { *b = 0; return c.random; }, &text);
+    const Status s = ScrambleAnsiCodes(
+        c.codes,
+        [&](std::uint8_t* b) {
+          *b = 0;
+          return c.random;
+        },
+        &text);
     EXPECT_EQ(s, c.expected);
     EXPECT_EQ(text, L"kept");
   }
@@ -119,17 +136,22 @@ struct FakeUnprotect {
 };
 
 TEST(DecodeStoredText, ProtectedFirstThenScrambled) {
-  struct Case { std::wstring text; StoredForm form; SecretBytes ansi; std::size_t calls; };
+  struct Case {
+    std::wstring text;
+    StoredForm form;
+    SecretBytes ansi;
+    std::size_t calls;
+  };
   const Case cases[] = {
       {L"", StoredForm::kNone, {}, 0},
       {L"Z00626364", StoredForm::kProtected, Ansi("abc"), 1},
       {L"z00626364", StoredForm::kProtected, Ansi("abc"), 1},
       {L"z00626364ff", StoredForm::kProtected, Bytes({'a', 'b', 'c', 0xFE}), 1},
-      {L"Z", StoredForm::kNone, {}, 0},            // no blob: no call
-      {L"Z0062636", StoredForm::kNone, {}, 0},     // a digit removed
+      {L"Z", StoredForm::kNone, {}, 0},         // no blob: no call
+      {L"Z0062636", StoredForm::kNone, {}, 0},  // a digit removed
       {L"Z00626G64", StoredForm::kNone, {}, 0},
-      {L"ZEE6263", StoredForm::kNone, {}, 1},      // does not restore
-      {L"Z00", StoredForm::kNone, {}, 1},          // restores to nothing
+      {L"ZEE6263", StoredForm::kNone, {}, 1},  // does not restore
+      {L"Z00", StoredForm::kNone, {}, 1},      // restores to nothing
       {L"Y00626364", StoredForm::kNone, {}, 0},
       {L"9C009D009E00", StoredForm::kScrambled, Ansi("abc"), 0},
       {L"9C0", StoredForm::kNone, {}, 0},

@@ -71,7 +71,9 @@ Args A(V&&... v) {
 
 std::wstring Under(const std::wstring& rest) { return g_base + L"\\" + rest; }
 std::wstring Long64K() { return std::wstring(64 * 1024, L'k'); }
-std::wstring WithNul(const std::wstring& head, const std::wstring& tail) { return head + std::wstring(1, L'\0') + tail; }
+std::wstring WithNul(const std::wstring& head, const std::wstring& tail) {
+  return head + std::wstring(1, L'\0') + tail;
+}
 
 // ---- Calls --------------------------------------------------------------------
 
@@ -109,13 +111,13 @@ void Invoke(IDispatch* d, DISPID id, WORD flags, Args& args, Outcome* out, REFII
 }
 
 enum class Want {
-  False,      // S_OK, the Boolean False
-  True,       // S_OK, the Boolean True
-  Nothing,    // S_OK, no object
-  Object,     // S_OK, an object
-  Text,       // S_OK, a string (see Row::text)
-  Mismatch,   // an argument the type library cannot coerce
-  Missing,    // a required argument left out
+  False,     // S_OK, the Boolean False
+  True,      // S_OK, the Boolean True
+  Nothing,   // S_OK, no object
+  Object,    // S_OK, an object
+  Text,      // S_OK, a string (see Row::text)
+  Mismatch,  // an argument the type library cannot coerce
+  Missing,   // a required argument left out
   // A required argument passed as "missing": Windows answers
   // DISP_E_PARAMNOTOPTIONAL, Wine 8 DISP_E_TYPEMISMATCH.
   PassedAsMissing,
@@ -127,7 +129,7 @@ struct Row {
   const wchar_t* member;
   std::function<Args()> args;
   Want want;
-  int badArg = -1;          // for Mismatch: the caller's index of the offending argument
+  int badArg = -1;            // for Mismatch: the caller's index of the offending argument
   const wchar_t* text = L"";  // for Text
 };
 
@@ -219,7 +221,9 @@ class DispatchBadInput : public ::testing::Test {
 TEST_F(DispatchBadInput, RejectedDataNeverTouchesTheRegistry) {
   const std::wstring sub = Under(L"rejected");
   auto set = [sub](LONG type, std::function<Variant()> data) {
-    return [sub, type, data] { return A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(L"v"), Variant::I4(type), data()); };
+    return [sub, type, data] {
+      return A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(L"v"), Variant::I4(type), data());
+    };
   };
   const Row rows[] = {
       {"only root and sub-key", L"SetValue", [sub] { return A(Variant::I4(kHkcu), Variant::Text(sub)); }, Want::False},
@@ -252,21 +256,28 @@ TEST_F(DispatchBadInput, UncoercibleAndMissingArguments) {
       {"sub-key passed as missing", L"GetKey", [] { return A(Variant::I4(kHkcu), Missing()); }, Want::PassedAsMissing},
       {"root passed as missing", L"GetSubKeys", [victim] { return A(Missing(), Variant::Text(victim)); },
        Want::PassedAsMissing},
-      {"Null root", L"SetValue", [fresh] { return A(Null(), Variant::Text(fresh), Variant::Text(L"v"), Variant::I4(1), Variant::Text(L"x")); },
+      {"Null root", L"SetValue",
+       [fresh] { return A(Null(), Variant::Text(fresh), Variant::Text(L"v"), Variant::I4(1), Variant::Text(L"x")); },
        Want::Mismatch, 0},
-      {"text root", L"GetValue", [victim] { return A(Variant::Text(L"abc"), Variant::Text(victim)); }, Want::Mismatch, 0},
+      {"text root", L"GetValue", [victim] { return A(Variant::Text(L"abc"), Variant::Text(victim)); }, Want::Mismatch,
+       0},
       {"huge root", L"IsKeyExist", [victim] { return A(R8(1e12), Variant::Text(victim)); }, Want::Mismatch, 0},
       {"Null sub-key", L"CreateKey", [] { return A(Variant::I4(kHkcu), Null()); }, Want::Mismatch, 1},
       {"array sub-key", L"GetValues", [] { return A(Variant::I4(kHkcu), Variants(1)); }, Want::Mismatch, 1},
       {"Null value name", L"DeleteValue", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Null()); },
        Want::Mismatch, 2},
-      {"text data type", L"SetValue", [fresh] { return A(Variant::I4(kHkcu), Variant::Text(fresh), Variant::Text(L"v"), Variant::Text(L"REG_SZ"), Variant::Text(L"x")); },
+      {"text data type", L"SetValue",
+       [fresh] {
+         return A(Variant::I4(kHkcu), Variant::Text(fresh), Variant::Text(L"v"), Variant::Text(L"REG_SZ"),
+                  Variant::Text(L"x"));
+       },
        Want::Mismatch, 3},
-      {"text Recursive", L"DeleteKey", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::Text(L"abc")); },
+      {"text Recursive", L"DeleteKey",
+       [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::Text(L"abc")); }, Want::Mismatch, 2},
+      {"Null Recursive", L"DeleteKey", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Null()); },
        Want::Mismatch, 2},
-      {"Null Recursive", L"DeleteKey", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Null()); }, Want::Mismatch, 2},
-      {"text QueryData", L"GetValues", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::Text(L"abc")); },
-       Want::Mismatch, 2},
+      {"text QueryData", L"GetValues",
+       [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::Text(L"abc")); }, Want::Mismatch, 2},
       {"Null type code", L"ValueDataTypeToString", [] { return A(Null()); }, Want::Mismatch, 0},
       {"no type code", L"ValueDataTypeToString", [] { return A(); }, Want::Missing},
   };
@@ -279,19 +290,21 @@ TEST_F(DispatchBadInput, UncoercibleAndMissingArguments) {
 TEST_F(DispatchBadInput, CoercibleOddArguments) {
   const std::wstring victim = Under(L"victim");
   const Row rows[] = {
-      {"Empty type code is REG_NONE", L"ValueDataTypeToString", [] { return A(Empty()); }, Want::Text, -1,
-       L"REG_NONE"},
-      {"a text holding 6", L"ValueDataTypeToString", [] { return A(Variant::Text(L"6")); }, Want::Text, -1, L"REG_LINK"},
+      {"Empty type code is REG_NONE", L"ValueDataTypeToString", [] { return A(Empty()); }, Want::Text, -1, L"REG_NONE"},
+      {"a text holding 6", L"ValueDataTypeToString", [] { return A(Variant::Text(L"6")); }, Want::Text, -1,
+       L"REG_LINK"},
       {"an unknown code", L"ValueDataTypeToString", [] { return A(Variant::I4(12345)); }, Want::Text, -1, L""},
-      {"Empty QueryData", L"GetValues", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Empty()); }, Want::Object},
-      {"numeric value name", L"GetValue", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::I4(5)); }, Want::Nothing},
-      {"Empty value name reads the default value", L"GetValue", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Empty()); },
-       Want::Nothing},
+      {"Empty QueryData", L"GetValues", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Empty()); },
+       Want::Object},
+      {"numeric value name", L"GetValue",
+       [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::I4(5)); }, Want::Nothing},
+      {"Empty value name reads the default value", L"GetValue",
+       [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Empty()); }, Want::Nothing},
       {"Empty Recursive on a missing key", L"DeleteKey",
        [] { return A(Variant::I4(kHkcu), Variant::Text(Under(L"absent")), Empty()); }, Want::False},
       // A script's (x) passes a value; an output flag then writes to a temporary.
-      {"flag passed by value", L"CreateKey", [] { return A(Variant::I4(kHkcu), Variant::Text(Under(L"byvalue")), Variant::Text(L"abc")); },
-       Want::True},
+      {"flag passed by value", L"CreateKey",
+       [] { return A(Variant::I4(kHkcu), Variant::Text(Under(L"byvalue")), Variant::Text(L"abc")); }, Want::True},
   };
   for (const Row& r : rows) Check(registry_.Get(), r);
 }
@@ -310,14 +323,17 @@ TEST_F(DispatchBadInput, AbsurdRoots) {
       };
     };
     const Row rows[] = {
-        {"SetValue", L"SetValue", rr([absent] { return A(Variant::Text(absent), Variant::Text(L"v"), Variant::I4(1), Variant::Text(L"x")); }),
+        {"SetValue", L"SetValue",
+         rr([absent] { return A(Variant::Text(absent), Variant::Text(L"v"), Variant::I4(1), Variant::Text(L"x")); }),
          Want::False},
         {"GetValue", L"GetValue", rr([absent] { return A(Variant::Text(absent)); }), Want::Nothing},
-        {"DeleteValue", L"DeleteValue", rr([absent] { return A(Variant::Text(absent), Variant::Text(L"v")); }), Want::False},
+        {"DeleteValue", L"DeleteValue", rr([absent] { return A(Variant::Text(absent), Variant::Text(L"v")); }),
+         Want::False},
         {"DeleteKey", L"DeleteKey", rr([absent] { return A(Variant::Text(absent)); }), Want::False},
         {"CreateKey", L"CreateKey", rr([absent] { return A(Variant::Text(absent)); }), Want::False},
         {"IsKeyExist", L"IsKeyExist", rr([absent] { return A(Variant::Text(absent)); }), Want::False},
-        {"GetValues", L"GetValues", rr([absent] { return A(Variant::Text(absent), Variant::Bool(true)); }), Want::Nothing},
+        {"GetValues", L"GetValues", rr([absent] { return A(Variant::Text(absent), Variant::Bool(true)); }),
+         Want::Nothing},
         {"GetSubKeys", L"GetSubKeys", rr([absent] { return A(Variant::Text(absent)); }), Want::Nothing},
         {"GetKey", L"GetKey", rr([absent] { return A(Variant::Text(absent)); }), Want::Nothing},
     };
@@ -334,21 +350,34 @@ TEST_F(DispatchBadInput, NamesWithNulAddressNothing) {
   const std::wstring victim = Under(L"victim");
   const std::wstring cut = WithNul(victim, L"\\tail");
   const Row rows[] = {
-      {"SetValue, sub-key", L"SetValue", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut), Variant::Text(L"v"), Variant::I4(1), Variant::Text(L"y")); },
+      {"SetValue, sub-key", L"SetValue",
+       [cut] {
+         return A(Variant::I4(kHkcu), Variant::Text(cut), Variant::Text(L"v"), Variant::I4(1), Variant::Text(L"y"));
+       },
        Want::False},
       {"SetValue, value name", L"SetValue",
-       [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::Text(WithNul(L"keep", L"x")), Variant::I4(1), Variant::Text(L"y")); }, Want::False},
-      {"GetValue, sub-key", L"GetValue", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut), Variant::Text(L"keep")); }, Want::Nothing},
-      {"GetValue, value name", L"GetValue", [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::Text(WithNul(L"keep", L"x"))); },
+       [victim] {
+         return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::Text(WithNul(L"keep", L"x")), Variant::I4(1),
+                  Variant::Text(L"y"));
+       },
+       Want::False},
+      {"GetValue, sub-key", L"GetValue",
+       [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut), Variant::Text(L"keep")); }, Want::Nothing},
+      {"GetValue, value name", L"GetValue",
+       [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::Text(WithNul(L"keep", L"x"))); },
        Want::Nothing},
-      {"DeleteValue, sub-key", L"DeleteValue", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut), Variant::Text(L"keep")); }, Want::False},
+      {"DeleteValue, sub-key", L"DeleteValue",
+       [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut), Variant::Text(L"keep")); }, Want::False},
       {"DeleteValue, value name", L"DeleteValue",
-       [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::Text(WithNul(L"keep", L"x"))); }, Want::False},
+       [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim), Variant::Text(WithNul(L"keep", L"x"))); },
+       Want::False},
       {"DeleteKey", L"DeleteKey", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut)); }, Want::False},
-      {"DeleteKey, not recursive", L"DeleteKey", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut), Variant::Bool(false)); }, Want::False},
+      {"DeleteKey, not recursive", L"DeleteKey",
+       [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut), Variant::Bool(false)); }, Want::False},
       {"CreateKey", L"CreateKey", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut)); }, Want::False},
       {"IsKeyExist", L"IsKeyExist", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut)); }, Want::False},
-      {"GetValues", L"GetValues", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut), Variant::Bool(true)); }, Want::Nothing},
+      {"GetValues", L"GetValues", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut), Variant::Bool(true)); },
+       Want::Nothing},
       {"GetSubKeys", L"GetSubKeys", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut)); }, Want::Nothing},
       {"GetKey", L"GetKey", [cut] { return A(Variant::I4(kHkcu), Variant::Text(cut)); }, Want::Nothing},
   };
@@ -361,7 +390,10 @@ TEST_F(DispatchBadInput, NamesWithNulAddressNothing) {
 TEST_F(DispatchBadInput, NulInsideStringDataIsData) {
   const std::wstring sub = Under(L"data");
   Check(registry_.Get(), {"write", L"SetValue",
-                          [sub] { return A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(L"nul"), Variant::I4(1), Variant::Text(WithNul(L"a", L"b"))); },
+                          [sub] {
+                            return A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(L"nul"), Variant::I4(1),
+                                     Variant::Text(WithNul(L"a", L"b")));
+                          },
                           Want::True});
   // The stored text goes on after the NUL; a read stops at it.
   DWORD size = 0;
@@ -386,25 +418,34 @@ TEST_F(DispatchBadInput, LongTexts) {
   const std::wstring sub = Under(L"long");
   const std::wstring big = Long64K();
   const Row rows[] = {
-      {"64 KiB sub-key, SetValue", L"SetValue", [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big), Variant::Text(L"v"),
-                                                                        Variant::I4(1), Variant::Text(L"x")); },
+      {"64 KiB sub-key, SetValue", L"SetValue",
+       [sub, big] {
+         return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big), Variant::Text(L"v"), Variant::I4(1),
+                  Variant::Text(L"x"));
+       },
        Want::False},
-      {"64 KiB sub-key, CreateKey", L"CreateKey", [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big)); },
-       Want::False},
-      {"64 KiB sub-key, IsKeyExist", L"IsKeyExist", [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big)); },
-       Want::False},
-      {"64 KiB sub-key, GetSubKeys", L"GetSubKeys", [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big)); },
-       Want::Nothing},
-      {"64 KiB sub-key, GetKey", L"GetKey", [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big)); },
-       Want::Nothing},
-      {"64 KiB sub-key, DeleteKey", L"DeleteKey", [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big)); },
-       Want::False},
-      {"64 KiB data", L"SetValue", [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(L"big"), Variant::I4(1), Variant::Text(big)); },
+      {"64 KiB sub-key, CreateKey", L"CreateKey",
+       [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big)); }, Want::False},
+      {"64 KiB sub-key, IsKeyExist", L"IsKeyExist",
+       [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big)); }, Want::False},
+      {"64 KiB sub-key, GetSubKeys", L"GetSubKeys",
+       [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big)); }, Want::Nothing},
+      {"64 KiB sub-key, GetKey", L"GetKey",
+       [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big)); }, Want::Nothing},
+      {"64 KiB sub-key, DeleteKey", L"DeleteKey",
+       [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub + L"\\" + big)); }, Want::False},
+      {"64 KiB data", L"SetValue",
+       [sub, big] {
+         return A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(L"big"), Variant::I4(1), Variant::Text(big));
+       },
        Want::True},
       {"64 KiB data, multi-string", L"SetValue",
-       [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(L"bigm"), Variant::I4(7), Variant::Text(big)); }, Want::True},
-      {"64 KiB value name of a missing value", L"GetValue", [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(big)); },
-       Want::Nothing},
+       [sub, big] {
+         return A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(L"bigm"), Variant::I4(7), Variant::Text(big));
+       },
+       Want::True},
+      {"64 KiB value name of a missing value", L"GetValue",
+       [sub, big] { return A(Variant::I4(kHkcu), Variant::Text(sub), Variant::Text(big)); }, Want::Nothing},
   };
   for (const Row& r : rows) Check(registry_.Get(), r);
 
@@ -451,8 +492,8 @@ TEST_F(DispatchBadInput, ScriptVariablesPassedByReference) {
     std::function<Variant()> initial;
     bool keyExists;
     HRESULT hr;
-    VARTYPE vt;            // of the variable afterwards
-    VARIANT_BOOL flag;     // when it is a Boolean
+    VARTYPE vt;         // of the variable afterwards
+    VARIANT_BOOL flag;  // when it is a Boolean
   };
   const Row rows[] = {
       {"Boolean variable, new key", [] { return Variant::Bool(true); }, false, S_OK, VT_BOOL, VARIANT_FALSE},
@@ -474,9 +515,9 @@ TEST_F(DispatchBadInput, ScriptVariablesPassedByReference) {
     Variant variable = r.initial();
     for (const wchar_t* method : {L"CreateKey", L"SetValue"}) {
       SCOPED_TRACE(testing::Message() << std::string(method, method + wcslen(method)));
-      Args args = std::wstring(method) == L"CreateKey"
-                      ? A(Variant::I4(kHkcu), Variant::Text(key), Ref(variable.Get()))
-                      : A(Variant::I4(kHkcu), Variant::Text(key), Variant::Text(L"v"), Variant::I4(1), Variant::Text(L"x"), Ref(variable.Get()));
+      Args args = std::wstring(method) == L"CreateKey" ? A(Variant::I4(kHkcu), Variant::Text(key), Ref(variable.Get()))
+                                                       : A(Variant::I4(kHkcu), Variant::Text(key), Variant::Text(L"v"),
+                                                           Variant::I4(1), Variant::Text(L"x"), Ref(variable.Get()));
       Outcome o;
       Invoke(registry_.Get(), IdOf(registry_.Get(), method), DISPATCH_METHOD, args, &o);
       ASSERT_EQ(o.hr, r.hr);
@@ -501,7 +542,8 @@ TEST_F(DispatchBadInput, ScriptVariablesPassedByReference) {
 // A script variable for ValueData is seen through: the value's own type counts.
 TEST_F(DispatchBadInput, DataInAScriptVariable) {
   Variant text = Variant::Text(L"by reference");
-  Args args = A(Variant::I4(kHkcu), Variant::Text(Under(L"data")), Variant::Text(L"ref"), Variant::I4(1), Ref(text.Get()));
+  Args args =
+      A(Variant::I4(kHkcu), Variant::Text(Under(L"data")), Variant::Text(L"ref"), Variant::I4(1), Ref(text.Get()));
   Outcome o;
   Invoke(registry_.Get(), IdOf(registry_.Get(), L"SetValue"), DISPATCH_METHOD, args, &o);
   ASSERT_EQ(o.hr, S_OK);
@@ -519,8 +561,7 @@ TEST_F(DispatchBadInput, MalformedInvokes) {
   Outcome unknown, wrongIid, tooMany, asPut;
   Invoke(registry_.Get(), 0x12345, DISPATCH_METHOD, none, &unknown);
   EXPECT_EQ(unknown.hr, DISP_E_MEMBERNOTFOUND);
-  Invoke(registry_.Get(), IdOf(registry_.Get(), L"LastRegError"), DISPATCH_PROPERTYGET, none, &wrongIid,
-         IID_IDispatch);
+  Invoke(registry_.Get(), IdOf(registry_.Get(), L"LastRegError"), DISPATCH_PROPERTYGET, none, &wrongIid, IID_IDispatch);
   EXPECT_EQ(wrongIid.hr, DISP_E_UNKNOWNINTERFACE);
   Invoke(registry_.Get(), IdOf(registry_.Get(), L"IsKeyExist"), DISPATCH_METHOD, three, &tooMany);
   EXPECT_EQ(tooMany.hr, DISP_E_BADPARAMCOUNT);
@@ -543,13 +584,33 @@ TEST(SettingsDispatchBadInput, EveryMethodAnswersOrExplains) {
   ComPtr<IDispatch> settings;
   ASSERT_EQ(g_loader->Create(CLSID_orvOrvaneSettings2, &settings), S_OK);
   const wchar_t* methods[] = {
-      L"GetSettingPath", L"LoadSetting", L"SaveSetting", L"LoadSetting2", L"SaveSetting2",
-      L"SaveListViewColumns", L"LoadListViewColumns", L"SaveListViewColumns2", L"LoadListViewColumns2",
-      L"SaveProxySettings", L"LoadProxySettings", L"SaveProxySettings2", L"LoadProxySettings2",
-      L"LoadFont", L"SaveFont", L"LoadFont2", L"SaveFont2",
-      L"SaveFormPlacement", L"LoadFormPlacementPx", L"LoadFormPlacement",
-      L"SaveFormPlacement2", L"LoadFormPlacementPx2", L"LoadFormPlacement2",
-      L"SaveProxySettingsHT", L"LoadProxySettingsHT", L"SaveProxySettingsHT2", L"LoadProxySettingsHT2",
+      L"GetSettingPath",
+      L"LoadSetting",
+      L"SaveSetting",
+      L"LoadSetting2",
+      L"SaveSetting2",
+      L"SaveListViewColumns",
+      L"LoadListViewColumns",
+      L"SaveListViewColumns2",
+      L"LoadListViewColumns2",
+      L"SaveProxySettings",
+      L"LoadProxySettings",
+      L"SaveProxySettings2",
+      L"LoadProxySettings2",
+      L"LoadFont",
+      L"SaveFont",
+      L"LoadFont2",
+      L"SaveFont2",
+      L"SaveFormPlacement",
+      L"LoadFormPlacementPx",
+      L"LoadFormPlacement",
+      L"SaveFormPlacement2",
+      L"LoadFormPlacementPx2",
+      L"LoadFormPlacement2",
+      L"SaveProxySettingsHT",
+      L"LoadProxySettingsHT",
+      L"SaveProxySettingsHT2",
+      L"LoadProxySettingsHT2",
   };
   // With every argument omitted, nothing is read from an object and nothing
   // is written: an omitted object is no object.
@@ -559,16 +620,25 @@ TEST(SettingsDispatchBadInput, EveryMethodAnswersOrExplains) {
   const Row rows[] = {
       {"GetSettingPath2 needs its application object", L"GetSettingPath2", [] { return A(); }, Want::Missing},
       {"an application object that is nothing", L"GetSettingPath2", [] { return A(Nothing()); }, Want::Described},
-      {"text setting type", L"LoadSetting", [] { return A(Variant::Text(L"k"), Variant::Text(L"v"), Variant::Text(L"abc")); }, Want::Mismatch, 2},
+      {"text setting type", L"LoadSetting",
+       [] { return A(Variant::Text(L"k"), Variant::Text(L"v"), Variant::Text(L"abc")); }, Want::Mismatch, 2},
       {"Null title", L"GetSettingPath", [] { return A(Null()); }, Want::Mismatch, 0},
-      {"text version", L"SaveSetting", [] { return A(Variant::Text(L"k"), Variant::Text(L"v"), Variant::I4(0), Variant::I4(1), Variant::Text(L"t"), Variant::Text(L"abc")); },
+      {"text version", L"SaveSetting",
+       [] {
+         return A(Variant::Text(L"k"), Variant::Text(L"v"), Variant::I4(0), Variant::I4(1), Variant::Text(L"t"),
+                  Variant::Text(L"abc"));
+       },
        Want::Mismatch, 5},
       {"text font", L"LoadFont", [] { return A(Variant::Text(L"k"), Variant::Text(L"abc")); }, Want::Mismatch, 1},
       {"width beyond a float", L"LoadFormPlacement",
-       [] { return A(Variant::Text(L"k"), Variant::Text(L"v"), Nothing(), Variant::Text(L"t"), Variant::I4(0), Variant::I4(0), Variant::Bool(false), R8(1e300)); },
+       [] {
+         return A(Variant::Text(L"k"), Variant::Text(L"v"), Nothing(), Variant::Text(L"t"), Variant::I4(0),
+                  Variant::I4(0), Variant::Bool(false), R8(1e300));
+       },
        Want::Mismatch, 7},
       {"an application object that is nothing", L"LoadSetting2",
-       [] { return A(Variant::Text(L"k"), Variant::Text(L"v"), Variant::I4(0), Missing(), Nothing()); }, Want::Described},
+       [] { return A(Variant::Text(L"k"), Variant::Text(L"v"), Variant::I4(0), Missing(), Nothing()); },
+       Want::Described},
   };
   for (const Row& r : rows) Check(settings.Get(), r);
   settings.Reset();

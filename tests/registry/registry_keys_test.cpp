@@ -30,9 +30,7 @@ std::wstring BasePath() { return L"Software\\OrvaneTests\\keys-" + std::to_wstri
 
 // --- Direct Win32 access, independent of the library -----------------------
 
-bool UnderWine() {
-  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
+bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
 DATE UtcNow() {
   FILETIME ft;
@@ -67,8 +65,10 @@ LONG Count(_Collection* c) {
 Variant ItemAt(_Collection* c, LONG i, HRESULT* hr = nullptr) {
   Variant index = Variant::I4(i), out;
   const HRESULT r = c->Item(index.Get(), out.Put());
-  if (hr) *hr = r;
-  else EXPECT_EQ(r, S_OK) << "Item(" << i << ")";
+  if (hr)
+    *hr = r;
+  else
+    EXPECT_EQ(r, S_OK) << "Item(" << i << ")";
   return out;
 }
 
@@ -82,10 +82,26 @@ ComPtr<Itf> ItemAs(_Collection* c, LONG i) {
   return out;
 }
 
-std::wstring NameOf(_RegValue* v) { Bstr b; EXPECT_EQ(v->get_Name(b.Put()), S_OK); return Str(b.Get()); }
-std::wstring NameOf(_RegKey* k) { Bstr b; EXPECT_EQ(k->get_Name(b.Put()), S_OK); return Str(b.Get()); }
-std::wstring ClassOf(_RegKey* k) { Bstr b; EXPECT_EQ(k->get_KeyClass(b.Put()), S_OK); return Str(b.Get()); }
-DATE TimeOf(_RegKey* k) { DATE d = 0; EXPECT_EQ(k->get_LastWriteTime(&d), S_OK); return d; }
+std::wstring NameOf(_RegValue* v) {
+  Bstr b;
+  EXPECT_EQ(v->get_Name(b.Put()), S_OK);
+  return Str(b.Get());
+}
+std::wstring NameOf(_RegKey* k) {
+  Bstr b;
+  EXPECT_EQ(k->get_Name(b.Put()), S_OK);
+  return Str(b.Get());
+}
+std::wstring ClassOf(_RegKey* k) {
+  Bstr b;
+  EXPECT_EQ(k->get_KeyClass(b.Put()), S_OK);
+  return Str(b.Get());
+}
+DATE TimeOf(_RegKey* k) {
+  DATE d = 0;
+  EXPECT_EQ(k->get_LastWriteTime(&d), S_OK);
+  return d;
+}
 LONG TypeOf(_RegValue* v) {
   RegistryDataType2_Const t{};
   EXPECT_EQ(v->get_DataType(&t), S_OK);
@@ -94,7 +110,10 @@ LONG TypeOf(_RegValue* v) {
 
 // --- Fixture: one server, both modes ----------------------------------------
 
-struct Mode { const char* name; VARIANT_BOOL unicode; };
+struct Mode {
+  const char* name;
+  VARIANT_BOOL unicode;
+};
 const Mode kModes[] = {{"Wide", VARIANT_TRUE}, {"Ansi", VARIANT_FALSE}};
 void PrintTo(const Mode& m, std::ostream* os) { *os << m.name; }
 
@@ -117,12 +136,20 @@ class RegistryKeys : public ::testing::TestWithParam<Mode> {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string n = std::string(info->name());
     root_ = BasePath() + L"\\" + std::wstring(n.begin(), n.end());
-    for (auto& ch : root_) if (ch == L'/') ch = L'-';
+    for (auto& ch : root_)
+      if (ch == L'/') ch = L'-';
   }
-  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, root_.c_str()); RegDeleteKeyW(HKEY_CURRENT_USER, root_.c_str()); }
+  void TearDown() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, root_.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, root_.c_str());
+  }
 
   std::wstring Path(const std::wstring& rel = L"") const { return rel.empty() ? root_ : root_ + L"\\" + rel; }
-  LONG LastError() const { LONG e = -1; EXPECT_EQ(reg_->get_LastRegError(&e), S_OK); return e; }
+  LONG LastError() const {
+    LONG e = -1;
+    EXPECT_EQ(reg_->get_LastRegError(&e), S_OK);
+    return e;
+  }
   // Leaves a non-zero LastRegError behind, so a method must set it itself.
   void Dirty() {
     VARIANT_BOOL r;
@@ -148,12 +175,16 @@ test::ServerLoader* RegistryKeys::loader_ = nullptr;
 
 TEST_P(RegistryKeys, CreateKeyReportsWhetherTheKeyWasThere) {
   MakeKey(HKEY_CURRENT_USER, Path(L"existing"));
-  struct Case { const wchar_t* rel; bool passFlag; VARIANT_BOOL already; };
+  struct Case {
+    const wchar_t* rel;
+    bool passFlag;
+    VARIANT_BOOL already;
+  };
   const Case cases[] = {
       {L"existing", true, VARIANT_TRUE},
       {L"p1\\p2\\p3", true, VARIANT_FALSE},  // parents are created too
       {L"p1\\p2\\p3", true, VARIANT_TRUE},
-      {L"q1\\q2", false, 0},                 // omitted flag: NULL pointer
+      {L"q1\\q2", false, 0},  // omitted flag: NULL pointer
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "CreateKey " << std::string(c.rel, c.rel + wcslen(c.rel)));
@@ -182,7 +213,12 @@ TEST_P(RegistryKeys, CreateKeyFailureLeavesTheFlagAlone) {
 
 TEST_P(RegistryKeys, DeleteKeyRecursiveOrOnlyWhenEmpty) {
   enum Content { kEmpty, kWithSubKey, kWithValue, kMissing };
-  struct Case { Content content; VARIANT_BOOL recursive; bool deleted; bool wineDiffers = false; };
+  struct Case {
+    Content content;
+    VARIANT_BOOL recursive;
+    bool deleted;
+    bool wineDiffers = false;
+  };
   const Case cases[] = {
       {kWithSubKey, VARIANT_TRUE, true},  // the declared default
       {kWithSubKey, 1, true},             // any non-zero value counts as True
@@ -218,9 +254,15 @@ TEST_P(RegistryKeys, DeleteKeyRecursiveOrOnlyWhenEmpty) {
 
 TEST_P(RegistryKeys, IsKeyExist) {
   MakeKey(HKEY_CURRENT_USER, Path(L"here"));
-  struct Case { const wchar_t* rel; VARIANT_BOOL exists; LONG status; };
-  const Case cases[] = {{L"here", VARIANT_TRUE, 0}, {L"here\\not", VARIANT_FALSE, ERROR_FILE_NOT_FOUND},
-                        {L"HERE", VARIANT_TRUE, 0}, {L"", VARIANT_TRUE, 0}};
+  struct Case {
+    const wchar_t* rel;
+    VARIANT_BOOL exists;
+    LONG status;
+  };
+  const Case cases[] = {{L"here", VARIANT_TRUE, 0},
+                        {L"here\\not", VARIANT_FALSE, ERROR_FILE_NOT_FOUND},
+                        {L"HERE", VARIANT_TRUE, 0},
+                        {L"", VARIANT_TRUE, 0}};
   for (const auto& c : cases) {
     Dirty();
     VARIANT_BOOL r = 0x1234;
@@ -263,7 +305,10 @@ TEST_P(RegistryKeys, GetValuesWithoutDataListsNamesAndTypesInRegistryOrder) {
   Put(HKEY_CURRENT_USER, key, L"a much longer value name than the others", REG_EXPAND_SZ, {'%', 0, 0, 0});
   const std::vector<std::wstring> order = EnumNames(HKEY_CURRENT_USER, key, true);
   ASSERT_EQ(order.size(), 5u);
-  const std::map<std::wstring, LONG> types = {{L"", 1}, {L"Zeta number", 4}, {L"alpha", 3}, {L"odd type", 11},
+  const std::map<std::wstring, LONG> types = {{L"", 1},
+                                              {L"Zeta number", 4},
+                                              {L"alpha", 3},
+                                              {L"odd type", 11},
                                               {L"a much longer value name than the others", 2}};
 
   Dirty();
@@ -337,8 +382,13 @@ TEST_P(RegistryKeys, GetSubKeysFollowsRegistryOrderWithClassesAndUtcTimes) {
   MakeKey(HKEY_CURRENT_USER, parent);
   const DATE before = UtcNow();
   const std::wstring longClass(300, L'c');
-  struct Sub { const wchar_t* name; const wchar_t* keyClass; };
-  const Sub subs[] = {{L"zz", nullptr}, {L"Mid key", L"OrvClass"}, {L"a", nullptr},
+  struct Sub {
+    const wchar_t* name;
+    const wchar_t* keyClass;
+  };
+  const Sub subs[] = {{L"zz", nullptr},
+                      {L"Mid key", L"OrvClass"},
+                      {L"a", nullptr},
                       {L"a rather longer sub-key name", longClass.c_str()}};
   for (const auto& s : subs) MakeKey(HKEY_CURRENT_USER, parent + L"\\" + s.name, s.keyClass);
   MakeKey(HKEY_CURRENT_USER, parent + L"\\zz\\grandchild");  // not listed: only direct sub-keys
@@ -357,7 +407,8 @@ TEST_P(RegistryKeys, GetSubKeysFollowsRegistryOrderWithClassesAndUtcTimes) {
     const std::wstring name = NameOf(k.Get());
     EXPECT_EQ(name, order[static_cast<std::size_t>(i - 1)]);
     std::wstring expectedClass;
-    for (const auto& s : subs) if (name == s.name && s.keyClass) expectedClass = s.keyClass;
+    for (const auto& s : subs)
+      if (name == s.name && s.keyClass) expectedClass = s.keyClass;
     EXPECT_EQ(ClassOf(k.Get()), expectedClass) << i;
     const DATE t = TimeOf(k.Get());
     EXPECT_GE(t, before - 3 * kSecond) << i;
@@ -371,7 +422,10 @@ TEST_P(RegistryKeys, GetKeyNamesTheKeyAsTheCallerSpelledIt) {
   MakeKey(HKEY_CURRENT_USER, Path(L"classy"), L"Some Class");
   MakeKey(HKEY_CURRENT_USER, Path(L"long class"), std::wstring(600, L'k').c_str());
   const DATE after = UtcNow();
-  struct Case { std::wstring subKey, name, keyClass; bool fresh; };
+  struct Case {
+    std::wstring subKey, name, keyClass;
+    bool fresh;
+  };
   const Case cases[] = {
       {Path(L"ALPHA\\BeTa"), L"BeTa", L"", true},
       {Path(L"classy"), L"classy", L"Some Class", true},

@@ -30,12 +30,18 @@ const auto* const g_env = ::testing::AddGlobalTestEnvironment(new ServerEnvironm
 Variant Scalar(VARTYPE vt, LONG n) {
   Variant v;
   V_VT(v.Get()) = vt;
-  if (vt == VT_I2) V_I2(v.Get()) = static_cast<SHORT>(n);
-  else if (vt == VT_UI1) V_UI1(v.Get()) = static_cast<BYTE>(n);
-  else if (vt == VT_R8) V_R8(v.Get()) = n;
-  else if (vt == VT_BOOL) V_BOOL(v.Get()) = static_cast<VARIANT_BOOL>(n);
-  else if (vt == VT_ERROR) V_ERROR(v.Get()) = n;
-  else V_I4(v.Get()) = n;
+  if (vt == VT_I2)
+    V_I2(v.Get()) = static_cast<SHORT>(n);
+  else if (vt == VT_UI1)
+    V_UI1(v.Get()) = static_cast<BYTE>(n);
+  else if (vt == VT_R8)
+    V_R8(v.Get()) = n;
+  else if (vt == VT_BOOL)
+    V_BOOL(v.Get()) = static_cast<VARIANT_BOOL>(n);
+  else if (vt == VT_ERROR)
+    V_ERROR(v.Get()) = n;
+  else
+    V_I4(v.Get()) = n;
   return v;
 }
 Variant Bytes(std::vector<BYTE> b, LONG lbound = 0, VARTYPE vt = VT_UI1, UINT dims = 1) {
@@ -82,7 +88,8 @@ std::string Hex(const BYTE* p, std::size_t n) {
 }
 std::vector<BYTE> Unhex(const char* hex) {
   std::vector<BYTE> out;
-  for (const char* p = hex; *p; p += (p[2] ? 3 : 2)) out.push_back(static_cast<BYTE>(std::stoi(std::string(p, 2), nullptr, 16)));
+  for (const char* p = hex; *p; p += (p[2] ? 3 : 2))
+    out.push_back(static_cast<BYTE>(std::stoi(std::string(p, 2), nullptr, 16)));
   return out;
 }
 std::string Narrow(const wchar_t* s, UINT n) { return std::string(s, s + n); }  // test texts are ASCII
@@ -147,7 +154,8 @@ class RegistryValues : public ::testing::TestWithParam<bool> {
                    VARIANT_BOOL* existed = nullptr, RegistryRoot2_Const root = kHkcu) {
     VARIANT_BOOL ok = 0x55;
     EXPECT_EQ(reg_->SetValue(root, Bstr(path.c_str()).Get(), Bstr(name).Get(),
-                             static_cast<RegistryDataType2_Const>(type), data, existed, &ok), S_OK);
+                             static_cast<RegistryDataType2_Const>(type), data, existed, &ok),
+              S_OK);
     return ok;
   }
   ComPtr<_RegValue> Get(const std::wstring& path, const wchar_t* name, RegistryRoot2_Const root = kHkcu) {
@@ -206,18 +214,48 @@ TEST_P(RegistryValues, SetValueWritesTheBytesOfTheTable) {
       {REG_SZ, [] { return Variant::Text(L"abc"); }, "61 00 62 00 63 00 00 00"},
       {REG_EXPAND_SZ, [] { return Variant::Text(L"%A%"); }, "25 00 41 00 25 00 00 00"},
       {REG_MULTI_SZ, [] { return Variant::Text(L"ab"); }, "61 00 62 00 00 00 00 00"},
-      {REG_MULTI_SZ, [] { return Strings({L"a", L"b"}); }, "61 00 00 00 62 00 00 00 00 00"},
+      {REG_MULTI_SZ,
+       [] {
+         return Strings({L"a", L"b"});
+       },
+       "61 00 00 00 62 00 00 00 00 00"},
       {REG_MULTI_SZ, [] { return Strings({}); }, "00 00 00 00"},
-      {REG_MULTI_SZ, [] { return Strings({L"x", L"y"}, 1); }, "78 00 00 00 79 00 00 00 00 00"},
+      {REG_MULTI_SZ,
+       [] {
+         return Strings({L"x", L"y"}, 1);
+       },
+       "78 00 00 00 79 00 00 00 00 00"},
       {REG_BINARY, [] { return Bytes({}); }, ""},
-      {REG_BINARY, [] { return Bytes({1, 2, 3}, 5); }, "01 02 03"},
-      {REG_BINARY, [] { return Bytes({1, 2, 3}, -3); }, "01 02 03"},
-      {REG_BINARY, [] { return Bytes({4, 5, 6}, LONG_MAX - 1); }, "04 05 06"},  // upper bound past LONG_MAX
+      {REG_BINARY,
+       [] {
+         return Bytes({1, 2, 3}, 5);
+       },
+       "01 02 03"},
+      {REG_BINARY,
+       [] {
+         return Bytes({1, 2, 3}, -3);
+       },
+       "01 02 03"},
+      {REG_BINARY,
+       [] {
+         return Bytes({4, 5, 6}, LONG_MAX - 1);
+       },
+       "04 05 06"},  // upper bound past LONG_MAX
       {REG_NONE, [] { return Bytes({7}); }, "07"},
-      {11, [] { return Bytes({1, 2, 3, 4, 5, 6, 7, 8}); }, "01 02 03 04 05 06 07 08"},
+      {11,
+       [] {
+         return Bytes({1, 2, 3, 4, 5, 6, 7, 8});
+       },
+       "01 02 03 04 05 06 07 08"},
       // Script variables and typed references.
       {REG_SZ, [] { return Ref(scriptText.Get()); }, "61 00 62 00 63 00 00 00"},
-      {REG_SZ, [] { Variant v; V_VT(v.Get()) = VT_BYREF | VT_BSTR; V_BSTRREF(v.Get()) = &refText; return v; },
+      {REG_SZ,
+       [] {
+         Variant v;
+         V_VT(v.Get()) = VT_BYREF | VT_BSTR;
+         V_BSTRREF(v.Get()) = &refText;
+         return v;
+       },
        "72 00 65 00 66 00 00 00"},
       {REG_DWORD, [] { return Ref(scriptInt.Get()); }, "07 00 00 00"},
       {REG_DWORD, [] { return Ref(byRefShort.Get()); }, "FE FF FF FF"},
@@ -228,13 +266,37 @@ TEST_P(RegistryValues, SetValueWritesTheBytesOfTheTable) {
       {REG_DWORD, [] { return Scalar(VT_R8, 1); }, nullptr},
       {REG_SZ, [] { return Scalar(VT_I4, 1); }, nullptr},
       {REG_SZ, [] { return Variant(); }, nullptr},
-      {REG_SZ, [] { Variant v; V_VT(v.Get()) = VT_NULL; return v; }, nullptr},
+      {REG_SZ,
+       [] {
+         Variant v;
+         V_VT(v.Get()) = VT_NULL;
+         return v;
+       },
+       nullptr},
       {REG_SZ, [] { return Ref(scriptInt.Get()); }, nullptr},
       {REG_BINARY, [] { return Variant::Text(L"ab"); }, nullptr},
-      {REG_BINARY, [] { return Bytes({1, 2}, 0, VT_UI1, 2); }, nullptr},
-      {REG_BINARY, [] { return Bytes({1, 2}, 0, VT_I2); }, nullptr},
-      {REG_BINARY, [] { Variant v; V_VT(v.Get()) = VT_ARRAY | VT_UI1; return v; }, nullptr},
-      {REG_MULTI_SZ, [] { return Bytes({1, 2}, 0, VT_VARIANT); }, nullptr},
+      {REG_BINARY,
+       [] {
+         return Bytes({1, 2}, 0, VT_UI1, 2);
+       },
+       nullptr},
+      {REG_BINARY,
+       [] {
+         return Bytes({1, 2}, 0, VT_I2);
+       },
+       nullptr},
+      {REG_BINARY,
+       [] {
+         Variant v;
+         V_VT(v.Get()) = VT_ARRAY | VT_UI1;
+         return v;
+       },
+       nullptr},
+      {REG_MULTI_SZ,
+       [] {
+         return Bytes({1, 2}, 0, VT_VARIANT);
+       },
+       nullptr},
       {REG_SZ, [] { return Scalar(VT_ERROR, DISP_E_PARAMNOTFOUND); }, nullptr},
       {REG_SZ, [] { return Ref(scriptOmitted.Get()); }, nullptr},
   };
@@ -373,7 +435,8 @@ TEST_P(RegistryValues, AbsurdRootsFailWithAWindowsError) {
 TEST_P(RegistryValues, NullResultPointersGiveEPointer) {
   const Bstr path(path_.c_str());
   EXPECT_EQ(reg_->SetValue(kHkcu, path.Get(), nullptr, static_cast<RegistryDataType2_Const>(REG_SZ),
-                           *Variant::Text(L"x").Get(), nullptr, nullptr), E_POINTER);
+                           *Variant::Text(L"x").Get(), nullptr, nullptr),
+            E_POINTER);
   EXPECT_EQ(reg_->GetValue(kHkcu, path.Get(), nullptr, nullptr), E_POINTER);
   EXPECT_EQ(reg_->DeleteValue(kHkcu, path.Get(), nullptr, nullptr), E_POINTER);
   EXPECT_EQ(ReadRaw(path_, L"").status, ERROR_FILE_NOT_FOUND);

@@ -292,8 +292,8 @@ TEST(ServerFile, VersionBlock) {
     WORD language;
     WORD codePage;
   }* translations = nullptr;
-  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
-                             &len));
+  ASSERT_TRUE(
+      VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations), &len));
   ASSERT_GE(len, sizeof(Translation));
   wchar_t table[32];
   swprintf(table, 32, L"\\StringFileInfo\\%04x%04x\\", translations->language, translations->codePage);
@@ -318,8 +318,8 @@ TEST(ServerFile, VersionBlock) {
     SCOPED_TRACE(testing::Message() << r.name);
     wchar_t* text = nullptr;
     len = 0;
-    ASSERT_TRUE(VerQueryValueW(block.data(), (std::wstring(table) + r.name).c_str(),
-                               reinterpret_cast<void**>(&text), &len));
+    ASSERT_TRUE(
+        VerQueryValueW(block.data(), (std::wstring(table) + r.name).c_str(), reinterpret_cast<void**>(&text), &len));
     // len counts the terminating NUL where there are characters.
     const std::wstring got = (text && len > 0) ? std::wstring(text, wcsnlen(text, len)) : std::wstring();
     EXPECT_EQ(got, r.value);

@@ -35,13 +35,14 @@ std::wstring GuidText(REFGUID g) {
   return buf;
 }
 
-
 class TypeAttr {
  public:
   explicit TypeAttr(ITypeInfo* info) : info_(info) {
     if (FAILED(info_->GetTypeAttr(&attr_))) attr_ = nullptr;
   }
-  ~TypeAttr() { if (attr_) info_->ReleaseTypeAttr(attr_); }
+  ~TypeAttr() {
+    if (attr_) info_->ReleaseTypeAttr(attr_);
+  }
   TypeAttr(const TypeAttr&) = delete;
   TypeAttr& operator=(const TypeAttr&) = delete;
   const TYPEATTR* operator->() const { return attr_; }
@@ -179,9 +180,7 @@ std::vector<Described> DescribeAll(ITypeInfo* info) {
 
 class TypeLibTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(LoadTypeLibEx(ServerPath().c_str(), REGKIND_NONE, lib_.Put()), S_OK);
-  }
+  void SetUp() override { ASSERT_EQ(LoadTypeLibEx(ServerPath().c_str(), REGKIND_NONE, lib_.Put()), S_OK); }
 
   ComPtr<ITypeInfo> Info(const wchar_t* guid) {
     ComPtr<ITypeInfo> info;
@@ -232,9 +231,8 @@ class TypeLibTest : public ::testing::Test {
 
     // The virtual table, slot by slot.
     std::vector<Described> slots = DescribeAll(vtbl.Get());
-    std::sort(slots.begin(), slots.end(), [](const Described& x, const Described& y) {
-      return x.vtableOffset < y.vtableOffset;
-    });
+    std::sort(slots.begin(), slots.end(),
+              [](const Described& x, const Described& y) { return x.vtableOffset < y.vtableOffset; });
     ASSERT_EQ(slots.size(), table.size());
     for (size_t i = 0; i < table.size(); ++i) {
       const Member& m = table[i];
@@ -308,12 +306,18 @@ TEST_F(TypeLibTest, LibraryIdentity) {
 // compiler, no stray aliases.
 TEST_F(TypeLibTest, HoldsExactlyTheDeclaredTypes) {
   const std::map<std::wstring, TYPEKIND> want = {
-      {L"_orvRegistry2", TKIND_DISPATCH}, {L"_RegKey", TKIND_DISPATCH},
-      {L"_RegValue", TKIND_DISPATCH},     {L"_orvOrvaneSettings2", TKIND_DISPATCH},
-      {L"_Collection", TKIND_DISPATCH},   {L"RegistryRoot2_Const", TKIND_ENUM},
-      {L"RegistryDataType2_Const", TKIND_ENUM}, {L"SettingDataType_Const", TKIND_ENUM},
-      {L"orvOrvaneSettings2___v0", TKIND_ALIAS}, {L"orvRegistry2", TKIND_COCLASS},
-      {L"RegKey", TKIND_COCLASS},         {L"RegValue", TKIND_COCLASS},
+      {L"_orvRegistry2", TKIND_DISPATCH},
+      {L"_RegKey", TKIND_DISPATCH},
+      {L"_RegValue", TKIND_DISPATCH},
+      {L"_orvOrvaneSettings2", TKIND_DISPATCH},
+      {L"_Collection", TKIND_DISPATCH},
+      {L"RegistryRoot2_Const", TKIND_ENUM},
+      {L"RegistryDataType2_Const", TKIND_ENUM},
+      {L"SettingDataType_Const", TKIND_ENUM},
+      {L"orvOrvaneSettings2___v0", TKIND_ALIAS},
+      {L"orvRegistry2", TKIND_COCLASS},
+      {L"RegKey", TKIND_COCLASS},
+      {L"RegValue", TKIND_COCLASS},
       {L"orvOrvaneSettings2", TKIND_COCLASS},
   };
   std::map<std::wstring, TYPEKIND> got;
@@ -334,15 +338,27 @@ TEST_F(TypeLibTest, Enumerations) {
     std::vector<std::pair<std::wstring, LONG>> members;  // in declaration order
   };
   const Enumeration table[] = {
-      {L"RegistryRoot2_Const", L"{6DB32E1F-B88D-42F1-9AE0-8F2A334BC5D7}",
-       {{L"HKEY_CLASSES_ROOT", LONG(0x80000000)}, {L"HKEY_CURRENT_USER", LONG(0x80000001)},
-        {L"HKEY_LOCAL_MACHINE", LONG(0x80000002)}, {L"HKEY_USERS", LONG(0x80000003)},
-        {L"HKEY_PERFORMANCE_DATA", LONG(0x80000004)}, {L"HKEY_CURRENT_CONFIG", LONG(0x80000005)},
+      {L"RegistryRoot2_Const",
+       L"{6DB32E1F-B88D-42F1-9AE0-8F2A334BC5D7}",
+       {{L"HKEY_CLASSES_ROOT", LONG(0x80000000)},
+        {L"HKEY_CURRENT_USER", LONG(0x80000001)},
+        {L"HKEY_LOCAL_MACHINE", LONG(0x80000002)},
+        {L"HKEY_USERS", LONG(0x80000003)},
+        {L"HKEY_PERFORMANCE_DATA", LONG(0x80000004)},
+        {L"HKEY_CURRENT_CONFIG", LONG(0x80000005)},
         {L"HKEY_DYN_DATA", LONG(0x80000006)}}},
-      {L"RegistryDataType2_Const", L"{60830F2E-A08F-4519-BF86-B315712BFC17}",
-       {{L"REG_BINARY", 3}, {L"REG_DWORD", 4}, {L"REG_DWORD_LITTLE_ENDIAN", 4}, {L"REG_DWORD_BIG_ENDIAN", 5},
-        {L"REG_SZ", 1}, {L"REG_EXPAND_SZ", 2}, {L"REG_MULTI_SZ", 7}, {L"REG_NONE", 0}}},
-      {L"SettingDataType_Const", L"{9F663368-95AD-48AD-8B05-4DE1206F6913}",
+      {L"RegistryDataType2_Const",
+       L"{60830F2E-A08F-4519-BF86-B315712BFC17}",
+       {{L"REG_BINARY", 3},
+        {L"REG_DWORD", 4},
+        {L"REG_DWORD_LITTLE_ENDIAN", 4},
+        {L"REG_DWORD_BIG_ENDIAN", 5},
+        {L"REG_SZ", 1},
+        {L"REG_EXPAND_SZ", 2},
+        {L"REG_MULTI_SZ", 7},
+        {L"REG_NONE", 0}}},
+      {L"SettingDataType_Const",
+       L"{9F663368-95AD-48AD-8B05-4DE1206F6913}",
        {{L"sdtString", 0}, {L"sdtLong", 1}, {L"sdtBinary", 2}, {L"sdtBoolean", 3}}},
   };
   for (const Enumeration& e : table) {
@@ -419,40 +435,58 @@ TEST_F(TypeLibTest, RegistryInterface) {
   const Param subKey{L"SubKey", L"BSTR", L"in"};
   const Param valueName{L"ValueName", L"BSTR", L"in opt =\"\""};
   const Param keyExisted{L"lpKeyAlreadyExist", L"VARIANT_BOOL*", L"in out opt"};
-  CheckDual(kIidRegistry, L"_orvRegistry2", {
-      {L"UseUnicodeFunctions", INVOKE_PROPERTYGET, 0x68030001, {}, L"VARIANT_BOOL"},
-      {L"UseUnicodeFunctions", INVOKE_PROPERTYPUT, 0x68030001, {{nullptr, L"VARIANT_BOOL", L"in"}}, L"void"},
-      {L"LastRegError", INVOKE_PROPERTYGET, 0x68030000, {}, L"long"},
-      {L"ValueDataTypeToString", INVOKE_FUNC, 0x60030003,
-       {{L"ValueType", L"enum RegistryDataType2_Const", L"in"}}, L"BSTR"},
-      {L"SetValue", INVOKE_FUNC, 0x60030004,
-       {root, subKey, valueName, {L"ValueDataType", L"enum RegistryDataType2_Const", L"in opt =1"},
-        {L"ValueData", L"VARIANT", L"in opt"}, keyExisted},
-       L"VARIANT_BOOL"},
-      {L"GetValue", INVOKE_FUNC, 0x60030006, {root, subKey, valueName}, L"_RegValue*"},
-      {L"DeleteValue", INVOKE_FUNC, 0x60030009, {root, subKey, valueName}, L"VARIANT_BOOL"},
-      {L"DeleteKey", INVOKE_FUNC, 0x6003000A, {root, subKey, {L"Recursive", L"VARIANT_BOOL", L"in opt =-1"}},
-       L"VARIANT_BOOL"},
-      {L"CreateKey", INVOKE_FUNC, 0x6003000B, {root, subKey, keyExisted}, L"VARIANT_BOOL"},
-      {L"IsKeyExist", INVOKE_FUNC, 0x6003000C, {root, subKey}, L"VARIANT_BOOL"},
-      {L"GetValues", INVOKE_FUNC, 0x6003000D, {root, subKey, {L"QueryData", L"VARIANT_BOOL", L"in opt =0"}},
-       L"_Collection*"},
-      {L"GetSubKeys", INVOKE_FUNC, 0x6003000E, {root, subKey}, L"_Collection*"},
-      {L"GetKey", INVOKE_FUNC, 0x6003000F, {root, subKey}, L"_RegKey*"},
-  });
+  CheckDual(kIidRegistry, L"_orvRegistry2",
+            {
+                {L"UseUnicodeFunctions", INVOKE_PROPERTYGET, 0x68030001, {}, L"VARIANT_BOOL"},
+                {L"UseUnicodeFunctions", INVOKE_PROPERTYPUT, 0x68030001, {{nullptr, L"VARIANT_BOOL", L"in"}}, L"void"},
+                {L"LastRegError", INVOKE_PROPERTYGET, 0x68030000, {}, L"long"},
+                {L"ValueDataTypeToString",
+                 INVOKE_FUNC,
+                 0x60030003,
+                 {{L"ValueType", L"enum RegistryDataType2_Const", L"in"}},
+                 L"BSTR"},
+                {L"SetValue",
+                 INVOKE_FUNC,
+                 0x60030004,
+                 {root,
+                  subKey,
+                  valueName,
+                  {L"ValueDataType", L"enum RegistryDataType2_Const", L"in opt =1"},
+                  {L"ValueData", L"VARIANT", L"in opt"},
+                  keyExisted},
+                 L"VARIANT_BOOL"},
+                {L"GetValue", INVOKE_FUNC, 0x60030006, {root, subKey, valueName}, L"_RegValue*"},
+                {L"DeleteValue", INVOKE_FUNC, 0x60030009, {root, subKey, valueName}, L"VARIANT_BOOL"},
+                {L"DeleteKey",
+                 INVOKE_FUNC,
+                 0x6003000A,
+                 {root, subKey, {L"Recursive", L"VARIANT_BOOL", L"in opt =-1"}},
+                 L"VARIANT_BOOL"},
+                {L"CreateKey", INVOKE_FUNC, 0x6003000B, {root, subKey, keyExisted}, L"VARIANT_BOOL"},
+                {L"IsKeyExist", INVOKE_FUNC, 0x6003000C, {root, subKey}, L"VARIANT_BOOL"},
+                {L"GetValues",
+                 INVOKE_FUNC,
+                 0x6003000D,
+                 {root, subKey, {L"QueryData", L"VARIANT_BOOL", L"in opt =0"}},
+                 L"_Collection*"},
+                {L"GetSubKeys", INVOKE_FUNC, 0x6003000E, {root, subKey}, L"_Collection*"},
+                {L"GetKey", INVOKE_FUNC, 0x6003000F, {root, subKey}, L"_RegKey*"},
+            });
 }
 
 TEST_F(TypeLibTest, RecordInterfaces) {
-  CheckDual(kIidRegKey, L"_RegKey", {
-      {L"KeyClass", INVOKE_PROPERTYGET, 0x68030002, {}, L"BSTR"},
-      {L"LastWriteTime", INVOKE_PROPERTYGET, 0x68030001, {}, L"DATE"},
-      {L"Name", INVOKE_PROPERTYGET, 0x68030000, {}, L"BSTR"},
-  });
-  CheckDual(kIidRegValue, L"_RegValue", {
-      {L"Data", INVOKE_PROPERTYGET, 0x68030002, {}, L"VARIANT"},
-      {L"DataType", INVOKE_PROPERTYGET, 0x68030001, {}, L"enum RegistryDataType2_Const"},
-      {L"Name", INVOKE_PROPERTYGET, 0x68030000, {}, L"BSTR"},
-  });
+  CheckDual(kIidRegKey, L"_RegKey",
+            {
+                {L"KeyClass", INVOKE_PROPERTYGET, 0x68030002, {}, L"BSTR"},
+                {L"LastWriteTime", INVOKE_PROPERTYGET, 0x68030001, {}, L"DATE"},
+                {L"Name", INVOKE_PROPERTYGET, 0x68030000, {}, L"BSTR"},
+            });
+  CheckDual(kIidRegValue, L"_RegValue",
+            {
+                {L"Data", INVOKE_PROPERTYGET, 0x68030002, {}, L"VARIANT"},
+                {L"DataType", INVOKE_PROPERTYGET, 0x68030001, {}, L"enum RegistryDataType2_Const"},
+                {L"Name", INVOKE_PROPERTYGET, 0x68030000, {}, L"BSTR"},
+            });
 }
 
 // The runtime's collection, declared here so that GetValues and GetSubKeys
@@ -460,13 +494,15 @@ TEST_F(TypeLibTest, RecordInterfaces) {
 TEST_F(TypeLibTest, CollectionInterface) {
   const Param item{L"Item", L"VARIANT*", L"in"};
   const Param optional{nullptr, L"VARIANT*", L"in opt"};
-  CheckDual(kIidCollection, L"_Collection", {
-      {L"Item", INVOKE_FUNC, 0, {{L"Index", L"VARIANT*", L"in"}}, L"VARIANT"},
-      {L"Add", INVOKE_FUNC, 1, {item, optional, optional, optional}, L"void"},
-      {L"Count", INVOKE_FUNC, 2, {}, L"long"},
-      {L"Remove", INVOKE_FUNC, 3, {{L"Index", L"VARIANT*", L"in"}}, L"void"},
-      {L"_NewEnum", INVOKE_FUNC, DISPID_NEWENUM, {}, L"IUnknown*"},
-  }, /*hidden=*/false);
+  CheckDual(kIidCollection, L"_Collection",
+            {
+                {L"Item", INVOKE_FUNC, 0, {{L"Index", L"VARIANT*", L"in"}}, L"VARIANT"},
+                {L"Add", INVOKE_FUNC, 1, {item, optional, optional, optional}, L"void"},
+                {L"Count", INVOKE_FUNC, 2, {}, L"long"},
+                {L"Remove", INVOKE_FUNC, 3, {{L"Index", L"VARIANT*", L"in"}}, L"void"},
+                {L"_NewEnum", INVOKE_FUNC, DISPID_NEWENUM, {}, L"IUnknown*"},
+            },
+            /*hidden=*/false);
 }
 
 TEST_F(TypeLibTest, SettingsInterface) {
@@ -499,47 +535,74 @@ TEST_F(TypeLibTest, SettingsInterface) {
   const Param proxy = object(L"ProxySettingsObject");
   const Param listView = object(L"ListViewObject");
   const INVOKEKIND F = INVOKE_FUNC;
-  CheckDual(kIidSettings, L"_orvOrvaneSettings2", {
-      {L"GetSettingPath", F, 0x60030002, {appTitle, major, minor, str(L"KeyPath", L"")}, L"BSTR"},
-      {L"GetSettingPath2", F, 0x60030004, {{L"AppObject", L"IDispatch**", L"in out"}, str(L"KeyPath", L"")},
-       L"BSTR"},
-      {L"LoadSetting", F, 0x6003000B,
-       {noName, str(L"ValueName", L""), type, def, appTitle, major, minor, user, success}, L"VARIANT"},
-      {L"SaveSetting", F, 0x6003000D,
-       {noName, str(L"ValueName", L""), type, value, appTitle, major, minor, user, success}, L"void"},
-      {L"LoadSetting2", F, 0x6003000E, {noName, str(L"ValueName", L""), type, def, app, user, success},
-       L"VARIANT"},
-      {L"SaveSetting2", F, 0x6003000F, {noName, str(L"ValueName", L""), type, value, app, user, success},
-       L"VARIANT_BOOL"},
-      {L"SaveListViewColumns", F, 0x60030010, {list, listView, appTitle, major, minor, user}, L"void"},
-      {L"LoadListViewColumns", F, 0x60030011, {list, listView, appTitle, major, minor, user}, L"void"},
-      {L"SaveListViewColumns2", F, 0x60030012, {list, listView, app, user}, L"void"},
-      {L"LoadListViewColumns2", F, 0x60030013, {list, listView, app, user}, L"void"},
-      {L"SaveProxySettings", F, 0x60030014, {proxyKey, proxy, appTitle, major, minor, user}, L"void"},
-      {L"LoadProxySettings", F, 0x60030015, {proxyKey, proxy, appTitle, major, minor, user}, L"void"},
-      {L"SaveProxySettings2", F, 0x60030016, {proxyKey, proxy, app, user}, L"void"},
-      {L"LoadProxySettings2", F, 0x60030017, {proxyKey, proxy, app, user}, L"void"},
-      {L"LoadFont", F, 0x60030018, {fontKey, font(L"Default"), appTitle, major, minor, user},
-       L"stdole.IFontDisp*"},
-      {L"SaveFont", F, 0x60030019, {fontKey, font(L"Value"), appTitle, major, minor, user}, L"void"},
-      {L"LoadFont2", F, 0x6003001A, {fontKey, font(L"Default"), app, user}, L"stdole.IFontDisp*"},
-      {L"SaveFont2", F, 0x6003001B, {fontKey, font(L"Value"), app, user}, L"void"},
-      {L"SaveFormPlacement", F, 0x6003001C, {noName, placement, form, appTitle, major, minor, user, success},
-       L"void"},
-      {L"LoadFormPlacementPx", F, 0x6003001D,
-       {noName, placement, form, appTitle, major, minor, minimized, widthPx, heightPx, user, success}, L"void"},
-      {L"LoadFormPlacement", F, 0x6003001E,
-       {noName, placement, form, appTitle, major, minor, minimized, widthTw, heightTw, user, success}, L"void"},
-      {L"SaveFormPlacement2", F, 0x6003001F, {noName, placement, form, app, user, success}, L"void"},
-      {L"LoadFormPlacementPx2", F, 0x60030020,
-       {noName, placement, form, app, minimized, widthPx, heightPx, user, success}, L"void"},
-      {L"LoadFormPlacement2", F, 0x60030021,
-       {noName, placement, form, app, minimized, widthTw, heightTw, user, success}, L"void"},
-      {L"SaveProxySettingsHT", F, 0x6003002C, {proxyHtKey, proxy, appTitle, major, minor, user}, L"void"},
-      {L"LoadProxySettingsHT", F, 0x6003002D, {proxyHtKey, proxy, appTitle, major, minor, user}, L"void"},
-      {L"SaveProxySettingsHT2", F, 0x6003002E, {proxyHtKey, proxy, app, user}, L"void"},
-      {L"LoadProxySettingsHT2", F, 0x6003002F, {proxyHtKey, proxy, app, user}, L"void"},
-  });
+  CheckDual(
+      kIidSettings, L"_orvOrvaneSettings2",
+      {
+          {L"GetSettingPath", F, 0x60030002, {appTitle, major, minor, str(L"KeyPath", L"")}, L"BSTR"},
+          {L"GetSettingPath2",
+           F,
+           0x60030004,
+           {{L"AppObject", L"IDispatch**", L"in out"}, str(L"KeyPath", L"")},
+           L"BSTR"},
+          {L"LoadSetting",
+           F,
+           0x6003000B,
+           {noName, str(L"ValueName", L""), type, def, appTitle, major, minor, user, success},
+           L"VARIANT"},
+          {L"SaveSetting",
+           F,
+           0x6003000D,
+           {noName, str(L"ValueName", L""), type, value, appTitle, major, minor, user, success},
+           L"void"},
+          {L"LoadSetting2", F, 0x6003000E, {noName, str(L"ValueName", L""), type, def, app, user, success}, L"VARIANT"},
+          {L"SaveSetting2",
+           F,
+           0x6003000F,
+           {noName, str(L"ValueName", L""), type, value, app, user, success},
+           L"VARIANT_BOOL"},
+          {L"SaveListViewColumns", F, 0x60030010, {list, listView, appTitle, major, minor, user}, L"void"},
+          {L"LoadListViewColumns", F, 0x60030011, {list, listView, appTitle, major, minor, user}, L"void"},
+          {L"SaveListViewColumns2", F, 0x60030012, {list, listView, app, user}, L"void"},
+          {L"LoadListViewColumns2", F, 0x60030013, {list, listView, app, user}, L"void"},
+          {L"SaveProxySettings", F, 0x60030014, {proxyKey, proxy, appTitle, major, minor, user}, L"void"},
+          {L"LoadProxySettings", F, 0x60030015, {proxyKey, proxy, appTitle, major, minor, user}, L"void"},
+          {L"SaveProxySettings2", F, 0x60030016, {proxyKey, proxy, app, user}, L"void"},
+          {L"LoadProxySettings2", F, 0x60030017, {proxyKey, proxy, app, user}, L"void"},
+          {L"LoadFont", F, 0x60030018, {fontKey, font(L"Default"), appTitle, major, minor, user}, L"stdole.IFontDisp*"},
+          {L"SaveFont", F, 0x60030019, {fontKey, font(L"Value"), appTitle, major, minor, user}, L"void"},
+          {L"LoadFont2", F, 0x6003001A, {fontKey, font(L"Default"), app, user}, L"stdole.IFontDisp*"},
+          {L"SaveFont2", F, 0x6003001B, {fontKey, font(L"Value"), app, user}, L"void"},
+          {L"SaveFormPlacement",
+           F,
+           0x6003001C,
+           {noName, placement, form, appTitle, major, minor, user, success},
+           L"void"},
+          {L"LoadFormPlacementPx",
+           F,
+           0x6003001D,
+           {noName, placement, form, appTitle, major, minor, minimized, widthPx, heightPx, user, success},
+           L"void"},
+          {L"LoadFormPlacement",
+           F,
+           0x6003001E,
+           {noName, placement, form, appTitle, major, minor, minimized, widthTw, heightTw, user, success},
+           L"void"},
+          {L"SaveFormPlacement2", F, 0x6003001F, {noName, placement, form, app, user, success}, L"void"},
+          {L"LoadFormPlacementPx2",
+           F,
+           0x60030020,
+           {noName, placement, form, app, minimized, widthPx, heightPx, user, success},
+           L"void"},
+          {L"LoadFormPlacement2",
+           F,
+           0x60030021,
+           {noName, placement, form, app, minimized, widthTw, heightTw, user, success},
+           L"void"},
+          {L"SaveProxySettingsHT", F, 0x6003002C, {proxyHtKey, proxy, appTitle, major, minor, user}, L"void"},
+          {L"LoadProxySettingsHT", F, 0x6003002D, {proxyHtKey, proxy, appTitle, major, minor, user}, L"void"},
+          {L"SaveProxySettingsHT2", F, 0x6003002E, {proxyHtKey, proxy, app, user}, L"void"},
+          {L"LoadProxySettingsHT2", F, 0x6003002F, {proxyHtKey, proxy, app, user}, L"void"},
+      });
 }
 
 }  // namespace

@@ -28,13 +28,13 @@ TEST(ValueCodec, EncodesTextsWithTheirTerminators) {
 }
 
 TEST(ValueCodec, EncodesMultiStrings) {
-  struct Case { std::vector<std::string_view> items; std::string_view text; };
+  struct Case {
+    std::vector<std::string_view> items;
+    std::string_view text;
+  };
   const Case cases[] = {
-      {{"a", "b"}, {"a\0b\0\0", 5}},
-      {{}, {"\0\0", 2}},
-      {{""}, {"\0\0", 2}},
-      {{"", ""}, {"\0\0\0", 3}},
-      {{"ab"}, {"ab\0\0", 4}},
+      {{"a", "b"}, {"a\0b\0\0", 5}}, {{}, {"\0\0", 2}},       {{""}, {"\0\0", 2}},
+      {{"", ""}, {"\0\0\0", 3}},     {{"ab"}, {"ab\0\0", 4}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(EncodeNarrowMulti(c.items), Narrow(c.text)) << c.items.size();
@@ -53,7 +53,10 @@ TEST(ValueCodec, DwordIsLittleEndianSigned32Bit) {
 }
 
 TEST(ValueCodec, DecodesStringsUpToTheFirstNul) {
-  struct Case { std::string_view bytes; std::string_view text; };
+  struct Case {
+    std::string_view bytes;
+    std::string_view text;
+  };
   const Case cases[] = {
       {"", ""}, {"abc", "abc"}, {{"abc\0xyz\0", 8}, "abc"}, {{"\0abc", 4}, ""}, {{"abc\0", 4}, "abc"},
   };
@@ -77,7 +80,10 @@ TEST(ValueCodec, OddWideByteCountsDoNotConvert) {
 }
 
 TEST(ValueCodec, DecodesMultiStrings) {
-  struct Case { std::string_view bytes; std::vector<std::string> items; };
+  struct Case {
+    std::string_view bytes;
+    std::vector<std::string> items;
+  };
   const Case cases[] = {
       {{"a\0b\0\0", 5}, {"a", "b"}},
       {{"a\0b\0", 4}, {"a", "b", ""}},

@@ -25,8 +25,8 @@ TEST_F(AppObject, TitleAndVersionComeFromTheObject) {
     EXPECT_EQ(Str(path.Get()), VersionKey(L"Version 1.02", L"frmMain"));
 
     VARIANT_BOOL ok = kGarbage, result = kGarbage;
-    ASSERT_EQ(store_->SaveSetting2(Bstr(L"").Get(), Bstr(L"n").Get(), sdtLong, *Arg::I4(8), &disp, VARIANT_TRUE,
-                                   &ok, &result),
+    ASSERT_EQ(store_->SaveSetting2(Bstr(L"").Get(), Bstr(L"n").Get(), sdtLong, *Arg::I4(8), &disp, VARIANT_TRUE, &ok,
+                                   &result),
               S_OK);
     EXPECT_EQ(ok, VARIANT_TRUE);
     EXPECT_EQ(result, VARIANT_TRUE);
@@ -55,8 +55,8 @@ TEST_F(AppObject, UserSettingAndTheFlagPassThrough) {
   ComPtr<TestAppObject> app = TestAppObject::Make(title_, 3, 0);
   IDispatch* disp = app.Get();
   VARIANT_BOOL result = kGarbage;
-  ASSERT_EQ(store_->SaveSetting2(nullptr, Bstr(L"m").Get(), sdtBoolean, *Arg::Bool(true), &disp, VARIANT_FALSE,
-                                 nullptr, &result),
+  ASSERT_EQ(store_->SaveSetting2(nullptr, Bstr(L"m").Get(), sdtBoolean, *Arg::Bool(true), &disp, VARIANT_FALSE, nullptr,
+                                 &result),
             S_OK);
   EXPECT_EQ(result, VARIANT_TRUE) << "the result tells success also without a flag";
   EXPECT_EQ(Query(HKEY_LOCAL_MACHINE, VersionKey(L"Version 3.00"), L"m").bytes, Sz(L"True"));
@@ -64,9 +64,9 @@ TEST_F(AppObject, UserSettingAndTheFlagPassThrough) {
 
   VARIANT_BOOL ok = kGarbage;
   result = kGarbage;
-  ASSERT_EQ(store_->SaveSetting2(nullptr, Bstr(L"m").Get(), sdtBoolean, *Arg::I4(1), &disp, VARIANT_FALSE, &ok,
-                                 &result),
-            S_OK);
+  ASSERT_EQ(
+      store_->SaveSetting2(nullptr, Bstr(L"m").Get(), sdtBoolean, *Arg::I4(1), &disp, VARIANT_FALSE, &ok, &result),
+      S_OK);
   EXPECT_EQ(ok, VARIANT_FALSE);
   EXPECT_EQ(result, VARIANT_FALSE);
 }
@@ -97,7 +97,12 @@ TEST_F(AppObject, LateBoundCallsTakeScriptVariablesAndValues) {
   ComPtr<TestAppObject> app = TestAppObject::Make(title_, 1, 2, true);
   const Arg sub = Arg::Text(L""), name = Arg::Text(L"n"), type = Arg::I4(sdtLong), omitted = Arg::Missing(),
             user = Arg::Bool(true);
-  struct Case { const char* what; bool byRef; Arg flagHeld; bool named; };
+  struct Case {
+    const char* what;
+    bool byRef;
+    Arg flagHeld;
+    bool named;
+  };
   Case cases[] = {
       {"variables", true, Arg::Of(VT_EMPTY), false},
       {"flag variable holding a text", true, Arg::Text(L"x"), false},
@@ -109,10 +114,10 @@ TEST_F(AppObject, LateBoundCallsTakeScriptVariablesAndValues) {
     const Arg appArg = c.byRef ? Arg::Ref(Arg::Object(app.Get())) : Arg::Object(app.Get());
     const Arg flag = c.byRef ? Arg::Ref(std::move(c.flagHeld)) : std::move(c.flagHeld);
     Variant out;
-    const HRESULT hr = c.named ? CallLate(disp.Get(), kLoadSetting2, {&sub, &name, &type}, {{4, &appArg}, {6, &flag}},
-                                          out.Get())
-                               : CallLate(disp.Get(), kLoadSetting2, {&sub, &name, &type, &omitted, &appArg, &user, &flag},
-                                          {}, out.Get());
+    const HRESULT hr =
+        c.named
+            ? CallLate(disp.Get(), kLoadSetting2, {&sub, &name, &type}, {{4, &appArg}, {6, &flag}}, out.Get())
+            : CallLate(disp.Get(), kLoadSetting2, {&sub, &name, &type, &omitted, &appArg, &user, &flag}, {}, out.Get());
     ASSERT_EQ(hr, S_OK);
     EXPECT_TRUE(SameVariant(*out.Get(), *Arg::I4(8))) << Describe(*out.Get());
     if (c.byRef) {
@@ -122,7 +127,12 @@ TEST_F(AppObject, LateBoundCallsTakeScriptVariablesAndValues) {
 }
 
 TEST_F(AppObject, PropertiesConvertByTheAutomationRules) {
-  struct Case { const char* what; Arg title, major, minor; HRESULT hr; const wchar_t* version; };
+  struct Case {
+    const char* what;
+    Arg title, major, minor;
+    HRESULT hr;
+    const wchar_t* version;
+  };
   Case cases[] = {
       {"plain", Arg::Text(L"T"), Arg::I4(1), Arg::I4(2), S_OK, L"T\\Version 1.02"},
       {"small integers", Arg::Text(L"T"), Arg::I2(4), Arg::Ui1(5), S_OK, L"T\\Version 4.05"},
@@ -157,7 +167,12 @@ TEST_F(AppObject, PropertiesConvertByTheAutomationRules) {
 // Each way of failing, through all three methods: the COM error of the call
 // with a description, and no registry access.
 TEST_F(AppObject, UnreadableObjectFailsTheCallAndTouchesNothing) {
-  struct Case { const char* what; std::function<ComPtr<TestAppObject>()> make; HRESULT hr; const wchar_t* mention; };
+  struct Case {
+    const char* what;
+    std::function<ComPtr<TestAppObject>()> make;
+    HRESULT hr;
+    const wchar_t* mention;
+  };
   auto without = [this](const wchar_t* name, bool scriptLike) {
     return [=, this] {
       ComPtr<TestAppObject> app = TestAppObject::Make(title_, 1, 2, scriptLike);
@@ -203,13 +218,13 @@ TEST_F(AppObject, UnreadableObjectFailsTheCallAndTouchesNothing) {
 
     Variant out;
     VARIANT_BOOL ok = kGarbage;
-    expectError(store_->LoadSetting2(nullptr, Bstr(L"v").Get(), sdtLong, *Arg::I2(-1), &disp, VARIANT_TRUE, &ok,
-                                     out.Get()));
+    expectError(
+        store_->LoadSetting2(nullptr, Bstr(L"v").Get(), sdtLong, *Arg::I2(-1), &disp, VARIANT_TRUE, &ok, out.Get()));
     EXPECT_EQ(V_VT(out.Get()), VT_EMPTY);
 
     VARIANT_BOOL result = kGarbage;
-    expectError(store_->SaveSetting2(nullptr, Bstr(L"w").Get(), sdtLong, *Arg::I4(1), &disp, VARIANT_TRUE, &ok,
-                                     &result));
+    expectError(
+        store_->SaveSetting2(nullptr, Bstr(L"w").Get(), sdtLong, *Arg::I4(1), &disp, VARIANT_TRUE, &ok, &result));
     EXPECT_EQ(result, VARIANT_FALSE);
     EXPECT_FALSE(Query(HKEY_CURRENT_USER, VersionKey(L"Version 1.02"), L"w").found);
   }

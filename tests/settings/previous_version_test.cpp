@@ -21,8 +21,10 @@ struct Key {
 void MakeKeys(HKEY root, const std::wstring& appKey, const std::vector<Key>& keys) {
   for (const Key& k : keys) {
     const std::wstring path = appKey + L"\\" + k.name;
-    if (k.value) PutDword(root, path, L"v", *k.value);
-    else PutDword(root, path, L"other", 1);
+    if (k.value)
+      PutDword(root, path, L"v", *k.value);
+    else
+      PutDword(root, path, L"other", 1);
   }
 }
 
@@ -42,21 +44,33 @@ std::vector<std::wstring> Enumerated(const std::wstring& path) {
 }
 
 TEST_F(PreviousVersion, NewestStrictlyOlderKeyIsRead) {
-  struct Case { const char* what; std::vector<Key> keys; LONG major, minor; std::optional<LONG> found; };
+  struct Case {
+    const char* what;
+    std::vector<Key> keys;
+    LONG major, minor;
+    std::optional<LONG> found;
+  };
   const Case cases[] = {
       {"newest below", {{L"Version 1.0", 10}, {L"Version 1.5", 15}, {L"Version 2.0", 20}}, 2, 0, 15},
       {"only equal or newer", {{L"Version 1.0", 10}, {L"Version 2.0", 20}}, 1, 0, std::nullopt},
       {"numeric components", {{L"Version 1.9", 9}, {L"Version 1.10", 110}}, 2, 0, 110},
-      {"names", {{L"version 1.5", 15}, {L"VERSION 1.4", 14}, {L"Version1.7", 17}, {L"Settings", 18},
-                 {L"Version", 19}, {L"Versions 1.8", 20}}, 2, 0, 15},
+      {"names",
+       {{L"version 1.5", 15},
+        {L"VERSION 1.4", 14},
+        {L"Version1.7", 17},
+        {L"Settings", 18},
+        {L"Version", 19},
+        {L"Versions 1.8", 20}},
+       2,
+       0,
+       15},
       {"equal to current", {{L"Version 1.2.0", 120}, {L"Version 1.1", 11}}, 1, 2, 11},
       {"padded equal", {{L"Version 1.2", 12}, {L"Version 0.99", 99}}, 1, 2, 99},  // 1.2 is 1.02
       {"letter counts as 0", {{L"Version 1.x", 10}, {L"Version 0.9", 9}}, 1, 1, 10},
       {"letter equal to current", {{L"Version 1.x", 10}}, 1, 0, std::nullopt},
       {"too large counts as 0", {{L"Version 1.99999999999", 7}, {L"Version 1.5", 15}}, 2, 0, 15},
       {"too large below current", {{L"Version 1.99999999999", 7}}, 1, 1, 7},
-      {"version 0.0 never looks back", {{L"Version 0.0", 1}, {L"Version 0", 2}, {L"Version x", 3}}, 0, 0,
-       std::nullopt},
+      {"version 0.0 never looks back", {{L"Version 0.0", 1}, {L"Version 0", 2}, {L"Version x", 3}}, 0, 0, std::nullopt},
       {"chosen key lacks the value", {{L"Version 1.0", 10}, {L"Version 1.5", std::nullopt}}, 2, 0, std::nullopt},
       {"no application key", {}, 2, 0, std::nullopt},
       {"no version keys", {{L"Settings", 5}, {L"Version2.0", 6}}, 3, 0, std::nullopt},
@@ -106,7 +120,13 @@ TEST_F(PreviousVersion, OlderValueIsConvertedLikeACurrentOne) {
   PutSz(kUser, VersionKey(L"Version 1.0"), L"flag", L" true ");
   PutSz(kUser, VersionKey(L"Version 1.0"), L"text", L"7");
   PutDword(kUser, VersionKey(L"Version 1.0", L"frmMain"), L"left", 40);
-  struct Case { const wchar_t* sub; const wchar_t* name; LONG type; bool found; Arg value; };
+  struct Case {
+    const wchar_t* sub;
+    const wchar_t* name;
+    LONG type;
+    bool found;
+    Arg value;
+  };
   Case cases[] = {
       {L"", L"flag", 3, true, Arg::Bool(true)},
       {L"", L"text", 1, false, Arg::I2(-1)},  // a text does not fit a long, also when older

@@ -79,12 +79,36 @@ class Arg {
     V_VT(a.v_.Get()) = vt;
     return a;
   }
-  static Arg I4(LONG n) { Arg a = Of(VT_I4); V_I4(a.Get()) = n; return a; }
-  static Arg I2(SHORT n) { Arg a = Of(VT_I2); V_I2(a.Get()) = n; return a; }
-  static Arg Ui1(BYTE n) { Arg a = Of(VT_UI1); V_UI1(a.Get()) = n; return a; }
-  static Arg R8(double d) { Arg a = Of(VT_R8); V_R8(a.Get()) = d; return a; }
-  static Arg Bool(bool b) { Arg a = Of(VT_BOOL); V_BOOL(a.Get()) = b ? VARIANT_TRUE : VARIANT_FALSE; return a; }
-  static Arg Error(SCODE s) { Arg a = Of(VT_ERROR); V_ERROR(a.Get()) = s; return a; }
+  static Arg I4(LONG n) {
+    Arg a = Of(VT_I4);
+    V_I4(a.Get()) = n;
+    return a;
+  }
+  static Arg I2(SHORT n) {
+    Arg a = Of(VT_I2);
+    V_I2(a.Get()) = n;
+    return a;
+  }
+  static Arg Ui1(BYTE n) {
+    Arg a = Of(VT_UI1);
+    V_UI1(a.Get()) = n;
+    return a;
+  }
+  static Arg R8(double d) {
+    Arg a = Of(VT_R8);
+    V_R8(a.Get()) = d;
+    return a;
+  }
+  static Arg Bool(bool b) {
+    Arg a = Of(VT_BOOL);
+    V_BOOL(a.Get()) = b ? VARIANT_TRUE : VARIANT_FALSE;
+    return a;
+  }
+  static Arg Error(SCODE s) {
+    Arg a = Of(VT_ERROR);
+    V_ERROR(a.Get()) = s;
+    return a;
+  }
   static Arg Missing() { return Error(DISP_E_PARAMNOTFOUND); }
   static Arg Text(const std::wstring& t) {
     Arg a = Of(VT_BSTR);
@@ -133,7 +157,8 @@ class Arg {
 inline bool SameVariant(const VARIANT& a, const VARIANT& b) {
   if (V_VT(&a) != V_VT(&b)) return false;
   switch (V_VT(&a)) {
-    case VT_EMPTY: case VT_NULL: return true;
+    case VT_EMPTY:
+    case VT_NULL: return true;
     case VT_I2: return V_I2(&a) == V_I2(&b);
     case VT_I4: return V_I4(&a) == V_I4(&b);
     case VT_UI1: return V_UI1(&a) == V_UI1(&b);
@@ -141,7 +166,8 @@ inline bool SameVariant(const VARIANT& a, const VARIANT& b) {
     case VT_ERROR: return V_ERROR(&a) == V_ERROR(&b);
     case VT_R8: return V_R8(&a) == V_R8(&b);
     case VT_BSTR: return Str(V_BSTR(&a)) == Str(V_BSTR(&b));
-    case VT_DISPATCH: case VT_UNKNOWN: return V_UNKNOWN(&a) == V_UNKNOWN(&b);
+    case VT_DISPATCH:
+    case VT_UNKNOWN: return V_UNKNOWN(&a) == V_UNKNOWN(&b);
     case VT_ARRAY | VT_UI1: {
       SAFEARRAY *x = V_ARRAY(&a), *y = V_ARRAY(&b);
       if (!x || !y) return x == y;
@@ -211,7 +237,10 @@ class TestAppObject final : public IDispatchEx {
     if (r == 0) delete this;
     return r;
   }
-  STDMETHODIMP GetTypeInfoCount(UINT* n) override { *n = 0; return S_OK; }
+  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+    *n = 0;
+    return S_OK;
+  }
   STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
     if (scriptLike_) return E_NOTIMPL;
@@ -261,7 +290,10 @@ class TestAppObject final : public IDispatchEx {
       return DISP_E_UNKNOWNNAME;
     }
     for (std::size_t i = 0; i < order_.size(); ++i) {
-      if (order_[i] == key) { *id = static_cast<DISPID>(i + 1); return S_OK; }
+      if (order_[i] == key) {
+        *id = static_cast<DISPID>(i + 1);
+        return S_OK;
+      }
     }
     order_.push_back(key);
     *id = static_cast<DISPID>(order_.size());
@@ -303,8 +335,8 @@ class SettingsTest : public ::testing::Test {
   }
 
   // LoadSetting with the fixture's title; `ok` gets the success flag.
-  Variant Load(const std::wstring& sub, const std::wstring& name, LONG type, Arg def, VARIANT_BOOL* ok,
-               LONG major = 1, LONG minor = 2, VARIANT_BOOL user = VARIANT_TRUE, HRESULT expect = S_OK) {
+  Variant Load(const std::wstring& sub, const std::wstring& name, LONG type, Arg def, VARIANT_BOOL* ok, LONG major = 1,
+               LONG minor = 2, VARIANT_BOOL user = VARIANT_TRUE, HRESULT expect = S_OK) {
     return LoadAs(title_, sub, name, type, std::move(def), ok, major, minor, user, expect);
   }
   Variant LoadAs(const std::wstring& title, const std::wstring& sub, const std::wstring& name, LONG type, Arg def,

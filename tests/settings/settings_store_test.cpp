@@ -27,7 +27,12 @@ std::wstring PathOf(_orvOrvaneSettings2* store, BSTR title, LONG major, LONG min
 }
 
 TEST_F(Store, SettingPathJoinsTitleVersionAndKeyPathUnchanged) {
-  struct Case { const wchar_t* title; LONG major, minor; const wchar_t* keyPath; const wchar_t* path; };
+  struct Case {
+    const wchar_t* title;
+    LONG major, minor;
+    const wchar_t* keyPath;
+    const wchar_t* path;
+  };
   const Case cases[] = {
       {L"Orvane - Grumkin", 0, 0, L"", L"Orvane - Grumkin\\Version 0.00"},
       {L"App", 1, 2, L"", L"App\\Version 1.02"},
@@ -69,9 +74,9 @@ TEST_F(Store, NullResultPointersGiveEPointerAndTouchNothing) {
   EXPECT_EQ(store_->GetSettingPath(title.Get(), 1, 2, nullptr, nullptr), E_POINTER);
   EXPECT_EQ(store_->GetSettingPath2(&disp, nullptr, nullptr), E_POINTER);
   VARIANT_BOOL ok = kGarbage;
-  EXPECT_EQ(store_->LoadSetting(nullptr, name.Get(), sdtLong, *Arg::Missing(), title.Get(), 1, 2, VARIANT_TRUE, &ok,
-                                nullptr),
-            E_POINTER);
+  EXPECT_EQ(
+      store_->LoadSetting(nullptr, name.Get(), sdtLong, *Arg::Missing(), title.Get(), 1, 2, VARIANT_TRUE, &ok, nullptr),
+      E_POINTER);
   EXPECT_EQ(store_->LoadSetting2(nullptr, name.Get(), sdtLong, *Arg::Missing(), &disp, VARIANT_TRUE, &ok, nullptr),
             E_POINTER);
   EXPECT_EQ(ok, kGarbage);
@@ -92,7 +97,10 @@ TEST_F(Store, LateBoundCallWithEverythingOmittedUsesTheLibraryDefaults) {
 }
 
 TEST_F(Store, UserSettingChoosesTheRoot) {
-  struct Case { VARIANT_BOOL user; HKEY root; };
+  struct Case {
+    VARIANT_BOOL user;
+    HKEY root;
+  };
   const Case cases[] = {{0, kMachine}, {VARIANT_TRUE, kUser}, {1, kUser}, {2, kUser}, {0x7FFF, kUser}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.user);
@@ -112,7 +120,14 @@ TEST_F(Store, UserSettingChoosesTheRoot) {
 }
 
 TEST_F(Store, ValuesAreStoredInTheFamilyEncodingAndReadBack) {
-  struct Case { const char* what; LONG type; Arg value; DWORD regType; std::vector<BYTE> bytes; Arg loaded; };
+  struct Case {
+    const char* what;
+    LONG type;
+    Arg value;
+    DWORD regType;
+    std::vector<BYTE> bytes;
+    Arg loaded;
+  };
   Case cases[] = {
       {"text", kString, Arg::Text(L"Hello"), REG_SZ, Sz(L"Hello"), Arg::Text(L"Hello")},
       {"empty text", kString, Arg::Text(L""), REG_SZ, Sz(L""), Arg::Text(L"")},
@@ -126,8 +141,13 @@ TEST_F(Store, ValuesAreStoredInTheFamilyEncodingAndReadBack) {
       {"no bytes", kBinary, Arg::Bytes({}), REG_BINARY, {}, Arg::Bytes({})},
       {"True", kBoolean, Arg::Bool(true), REG_SZ, Sz(L"True"), Arg::Bool(true)},
       {"False", kBoolean, Arg::Bool(false), REG_SZ, Sz(L"False"), Arg::Bool(false)},
-      {"True as 1", kBoolean, [] { Arg a = Arg::Of(VT_BOOL); V_BOOL(a.Get()) = 1; return a; }(), REG_SZ, Sz(L"True"),
-       Arg::Bool(true)},
+      {"True as 1", kBoolean,
+       [] {
+         Arg a = Arg::Of(VT_BOOL);
+         V_BOOL(a.Get()) = 1;
+         return a;
+       }(),
+       REG_SZ, Sz(L"True"), Arg::Bool(true)},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -145,10 +165,14 @@ TEST_F(Store, ValuesAreStoredInTheFamilyEncodingAndReadBack) {
 }
 
 TEST_F(Store, MissingValueGivesTheTypeDefaultWhenDefaultIsOmitted) {
-  struct Case { LONG type; Arg expected; };
+  struct Case {
+    LONG type;
+    Arg expected;
+  };
   Case cases[] = {
-      {kString, Arg::Text(L"")}, {kLong, Arg::I4(0)}, {kBinary, Arg::Of(VT_ARRAY | VT_UI1)},  // holds no array
-      {kBoolean, Arg::Bool(false)}, {4, Arg::Of(VT_NULL)}, {-1, Arg::Of(VT_NULL)}, {100, Arg::Of(VT_NULL)},
+      {kString, Arg::Text(L"")},    {kLong, Arg::I4(0)},   {kBinary, Arg::Of(VT_ARRAY | VT_UI1)},  // holds no array
+      {kBoolean, Arg::Bool(false)}, {4, Arg::Of(VT_NULL)}, {-1, Arg::Of(VT_NULL)},
+      {100, Arg::Of(VT_NULL)},
   };
   V_ARRAY(cases[2].expected.Get()) = nullptr;
   for (auto& c : cases) {
@@ -170,7 +194,12 @@ TEST_F(Store, MissingValueGivesTheTypeDefaultWhenDefaultIsOmitted) {
 
 TEST_F(Store, MissingValueGivesTheDefaultAsGivenWithoutConversion) {
   ComPtr<TestAppObject> object = TestAppObject::Make(L"x", 0, 0);
-  struct Case { const char* what; LONG type; Arg def; Arg expected; };
+  struct Case {
+    const char* what;
+    LONG type;
+    Arg def;
+    Arg expected;
+  };
   Case cases[] = {
       {"integer for long", kLong, Arg::I2(3), Arg::I2(3)},
       {"text for Boolean", kBoolean, Arg::Text(L"yes"), Arg::Text(L"yes")},
@@ -205,12 +234,16 @@ TEST_F(Store, SuccessFlagMayBeOmitted) {
 }
 
 TEST_F(Store, BooleansReadFromTextsAndNumbers) {
-  struct Text { const wchar_t* stored; bool value; };
+  struct Text {
+    const wchar_t* stored;
+    bool value;
+  };
   const Text texts[] = {
-      {L"True", true}, {L"TRUE", true}, {L"true", true}, {L"tRuE", true}, {L"1", true},
-      {L"  true  ", true}, {L"\ttrue\t", true}, {L" \t TRUE \r\n", true}, {L"\t1 ", true},
-      {L"Yes", false}, {L"-1", false}, {L"0", false}, {L"", false}, {L"   ", false}, {L"True.", false},
-      {L"t rue", false}, {L"01", false}, {L"1.0", false}, {L"False", false}, {L"on", false},
+      {L"True", true}, {L"TRUE", true},     {L"true", true},     {L"tRuE", true},
+      {L"1", true},    {L"  true  ", true}, {L"\ttrue\t", true}, {L" \t TRUE \r\n", true},
+      {L"\t1 ", true}, {L"Yes", false},     {L"-1", false},      {L"0", false},
+      {L"", false},    {L"   ", false},     {L"True.", false},   {L"t rue", false},
+      {L"01", false},  {L"1.0", false},     {L"False", false},   {L"on", false},
   };
   for (const auto& t : texts) {
     const std::wstring name = L"[" + std::wstring(t.stored) + L"]";
@@ -233,23 +266,34 @@ TEST_F(Store, BooleansReadFromTextsAndNumbers) {
 // Each stored registry type against each setting type. An older version
 // holds a fitting value under every name, so a wrong fallback shows too.
 TEST_F(Store, StoredTypeMustFitTheSettingTypeAndNeverFallsBack) {
-  struct Stored { const wchar_t* name; DWORD type; std::vector<BYTE> bytes; };
+  struct Stored {
+    const wchar_t* name;
+    DWORD type;
+    std::vector<BYTE> bytes;
+  };
   const Stored stored[] = {
-      {L"sz", REG_SZ, Sz(L"5")},           {L"expand", REG_EXPAND_SZ, Sz(L"5")},
-      {L"dword", REG_DWORD, Dword(5)},     {L"binary", REG_BINARY, {5}},
-      {L"multi", REG_MULTI_SZ, {'5', 0, 0, 0, 0, 0}}, {L"qword", REG_QWORD, {5, 0, 0, 0, 0, 0, 0, 0}},
-      {L"none", REG_NONE, {5}},            {L"big endian", REG_DWORD_BIG_ENDIAN, Dword(5)},
+      {L"sz", REG_SZ, Sz(L"5")},
+      {L"expand", REG_EXPAND_SZ, Sz(L"5")},
+      {L"dword", REG_DWORD, Dword(5)},
+      {L"binary", REG_BINARY, {5}},
+      {L"multi", REG_MULTI_SZ, {'5', 0, 0, 0, 0, 0}},
+      {L"qword", REG_QWORD, {5, 0, 0, 0, 0, 0, 0, 0}},
+      {L"none", REG_NONE, {5}},
+      {L"big endian", REG_DWORD_BIG_ENDIAN, Dword(5)},
   };
   for (const auto& s : stored) {
     Put(kUser, VersionKey(L"Version 1.02"), s.name, s.type, s.bytes);
     PutDword(kUser, VersionKey(L"Version 1.01"), s.name, 1);
   }
   // What each setting type accepts, and what it then returns.
-  struct Fit { LONG type; const wchar_t* name; Arg value; };
+  struct Fit {
+    LONG type;
+    const wchar_t* name;
+    Arg value;
+  };
   Fit fits[] = {
-      {kString, L"sz", Arg::Text(L"5")},   {kLong, L"dword", Arg::I4(5)},
-      {kBinary, L"binary", Arg::Bytes({5})}, {kBoolean, L"dword", Arg::Bool(true)},
-      {kBoolean, L"sz", Arg::Bool(false)},  // "5" is not a true text
+      {kString, L"sz", Arg::Text(L"5")},     {kLong, L"dword", Arg::I4(5)},       {kBinary, L"binary", Arg::Bytes({5})},
+      {kBoolean, L"dword", Arg::Bool(true)}, {kBoolean, L"sz", Arg::Bool(false)},  // "5" is not a true text
   };
   for (LONG type : {kString, kLong, kBinary, kBoolean, 7L}) {
     for (const auto& s : stored) {
@@ -281,7 +325,11 @@ TEST_F(Store, SaveWritesOnlyWhatTheSettingTypeTakes) {
   auto bin = [](std::vector<BYTE> b) { return Out{Bin, nullptr, std::move(b)}; };
 
   ComPtr<TestAppObject> object = TestAppObject::Make(L"x", 0, 0);  // has no default property
-  auto of = [](VARTYPE vt, auto set) { Arg a = Arg::Of(vt); set(a.Get()); return a; };
+  auto of = [](VARTYPE vt, auto set) {
+    Arg a = Arg::Of(vt);
+    set(a.Get());
+    return a;
+  };
   auto twoDims = [] {
     SAFEARRAYBOUND b[2] = {{2, 0}, {2, 0}};
     Arg a = Arg::Of(VT_ARRAY | VT_UI1);
@@ -293,7 +341,11 @@ TEST_F(Store, SaveWritesOnlyWhatTheSettingTypeTakes) {
     V_ARRAY(a.Get()) = SafeArrayCreateVector(element, 0, 1);
     return a;
   };
-  struct Case { const char* what; std::function<Arg()> make; Out str, lng, bin, boo; };
+  struct Case {
+    const char* what;
+    std::function<Arg()> make;
+    Out str, lng, bin, boo;
+  };
   const Case cases[] = {
       {"Empty", [] { return Arg::Of(VT_EMPTY); }, text(L""), no, no, no},
       {"Null", [] { return Arg::Of(VT_NULL); }, no, no, no, no},
@@ -310,8 +362,8 @@ TEST_F(Store, SaveWritesOnlyWhatTheSettingTypeTakes) {
       {"R4", [&] { return of(VT_R4, [](VARIANT* v) { V_R4(v) = 7.5f; }); }, anyText, no, no, no},
       {"R8", [] { return Arg::R8(7.0); }, text(L"7"), no, no, no},
       {"CY", [&] { return of(VT_CY, [](VARIANT* v) { V_CY(v).int64 = 70000; }); }, text(L"7"), no, no, no},
-      {"DECIMAL", [&] { return of(VT_DECIMAL, [](VARIANT* v) { VarDecFromI4(7, &V_DECIMAL(v)); }); }, text(L"7"),
-       no, no, no},
+      {"DECIMAL", [&] { return of(VT_DECIMAL, [](VARIANT* v) { VarDecFromI4(7, &V_DECIMAL(v)); }); }, text(L"7"), no,
+       no, no},
       {"DATE", [&] { return of(VT_DATE, [](VARIANT* v) { V_DATE(v) = 45000.5; }); }, anyText, no, no, no},
       {"numeric text", [] { return Arg::Text(L"7"); }, text(L"7"), no, no, no},
       {"text", [] { return Arg::Text(L"abc"); }, text(L"abc"), no, no, no},
@@ -322,7 +374,11 @@ TEST_F(Store, SaveWritesOnlyWhatTheSettingTypeTakes) {
       {"Nothing", [] { return Arg::Object(nullptr); }, no, no, no, no},
       {"object", [&] { return Arg::Object(object.Get()); }, no, no, no, no},
       {"unknown", [&] { return Arg::Object(object.Get(), VT_UNKNOWN); }, no, no, no, no},
-      {"bytes", [] { return Arg::Bytes({1, 2}); }, no, no, bin({1, 2}), no},
+      {"bytes",
+       [] {
+         return Arg::Bytes({1, 2});
+       },
+       no, no, bin({1, 2}), no},
       {"no bytes", [] { return Arg::Bytes({}); }, no, no, bin({}), no},
       {"byte array without array", [] { return Arg::Of(VT_ARRAY | VT_UI1); }, no, no, either, no},
       {"two-dimensional bytes", twoDims, no, no, either, no},
@@ -365,10 +421,22 @@ TEST_F(Store, SaveWritesOnlyWhatTheSettingTypeTakes) {
       switch (out.kind) {
         case No: EXPECT_FALSE(s.found); break;
         case Either: break;
-        case Text: EXPECT_EQ(s.type, static_cast<DWORD>(REG_SZ)); EXPECT_EQ(s.bytes, Sz(out.text)); break;
-        case AnyText: EXPECT_EQ(s.type, static_cast<DWORD>(REG_SZ)); EXPECT_GT(s.bytes.size(), 2u); break;
-        case Dw: EXPECT_EQ(s.type, static_cast<DWORD>(REG_DWORD)); EXPECT_EQ(s.bytes, out.bytes); break;
-        case Bin: EXPECT_EQ(s.type, static_cast<DWORD>(REG_BINARY)); EXPECT_EQ(s.bytes, out.bytes); break;
+        case Text:
+          EXPECT_EQ(s.type, static_cast<DWORD>(REG_SZ));
+          EXPECT_EQ(s.bytes, Sz(out.text));
+          break;
+        case AnyText:
+          EXPECT_EQ(s.type, static_cast<DWORD>(REG_SZ));
+          EXPECT_GT(s.bytes.size(), 2u);
+          break;
+        case Dw:
+          EXPECT_EQ(s.type, static_cast<DWORD>(REG_DWORD));
+          EXPECT_EQ(s.bytes, out.bytes);
+          break;
+        case Bin:
+          EXPECT_EQ(s.type, static_cast<DWORD>(REG_BINARY));
+          EXPECT_EQ(s.bytes, out.bytes);
+          break;
       }
       if (out.kind != No && out.kind != Either) {
         EXPECT_TRUE(s.found);
@@ -405,9 +473,12 @@ TEST_F(Store, SavingLeavesTheCallersVariableAlone) {
 }
 
 TEST_F(Store, SubKeyPlacesTheValueBelowTheVersionKey) {
-  struct Case { const wchar_t* sub; const wchar_t* key; };
-  const Case cases[] = {{L"", L"Version 1.02"}, {L"frmMain", L"Version 1.02\\frmMain"},
-                        {L"a\\b", L"Version 1.02\\a\\b"}};
+  struct Case {
+    const wchar_t* sub;
+    const wchar_t* key;
+  };
+  const Case cases[] = {
+      {L"", L"Version 1.02"}, {L"frmMain", L"Version 1.02\\frmMain"}, {L"a\\b", L"Version 1.02\\a\\b"}};
   for (const auto& c : cases) {
     const std::wstring name = L"at " + std::wstring(c.sub);
     EXPECT_EQ(Save(c.sub, name, kLong, Arg::I4(3)), VARIANT_TRUE);
@@ -440,7 +511,10 @@ TEST_F(Store, TitlesAreUsedExactlyAsGiven) {
 // address another key or value. Nothing is written, loads give the default.
 TEST_F(Store, NamesTheRegistryCannotHoldAddressNothing) {
   // `absent` names the key (or, with `absentValue`, the value) that must not appear.
-  struct Case { const char* what; std::wstring title, sub, name, absent, absentValue; };
+  struct Case {
+    const char* what;
+    std::wstring title, sub, name, absent, absentValue;
+  };
   const std::wstring nul(1, L'\0');
   const std::wstring longTitle = Title(std::string(300, 'L')), longSub(300, L'S');
   const Case cases[] = {

@@ -9,7 +9,9 @@
 namespace orv {
 namespace {
 
-struct Range { std::int32_t lower, upper; };
+struct Range {
+  std::int32_t lower, upper;
+};
 
 // Every range the system draws from, with a fixed sample size. The test fails
 // only for real bias (p < 1e-6), not on an unlucky sample.
@@ -26,8 +28,8 @@ TEST(GetRnd, UniformOverEveryRangeTheSystemDraws) {
       counts[static_cast<std::size_t>(v - r.lower)]++;
     }
     const auto chi = test::UniformChiSquare(counts);
-    EXPECT_GT(chi.pValue, 1e-6) << "range " << r.lower << ".." << r.upper << ": chi2 " << chi.statistic
-                                << " with " << chi.degreesOfFreedom << " degrees of freedom";
+    EXPECT_GT(chi.pValue, 1e-6) << "range " << r.lower << ".." << r.upper << ": chi2 " << chi.statistic << " with "
+                                << chi.degreesOfFreedom << " degrees of freedom";
   }
 }
 

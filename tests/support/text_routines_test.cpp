@@ -9,10 +9,13 @@ namespace orv {
 namespace {
 
 TEST(FormatVersionShort, MinorHasAtLeastTwoDigits) {
-  struct Case { std::int32_t major, minor; const wchar_t* text; };
+  struct Case {
+    std::int32_t major, minor;
+    const wchar_t* text;
+  };
   const Case cases[] = {
-      {1, 2, L"1.02"}, {0, 0, L"0.00"}, {2, 15, L"2.15"}, {1, 100, L"1.100"},
-      {10, 9, L"10.09"}, {2147483647, 2147483647, L"2147483647.2147483647"},
+      {1, 2, L"1.02"},    {0, 0, L"0.00"},   {2, 15, L"2.15"},
+      {1, 100, L"1.100"}, {10, 9, L"10.09"}, {2147483647, 2147483647, L"2147483647.2147483647"},
   };
   for (const auto& c : cases) {
     std::wstring out;
@@ -31,7 +34,9 @@ TEST(FormatVersionShort, NegativeNumbersAreRefusedAndLeaveTheOutput) {
 }
 
 TEST(TrimEx, RemovesBlanksAtBothEndsOnly) {
-  struct Case { std::wstring in, out; };
+  struct Case {
+    std::wstring in, out;
+  };
   const Case cases[] = {
       {L"", L""},
       {L"   ", L""},
@@ -63,7 +68,10 @@ TEST(CutLeft, CountsCharacters) {
 }
 
 TEST(GetFileName, TextAfterTheLastBackslash) {
-  struct Case { const wchar_t* in; const wchar_t* out; };
+  struct Case {
+    const wchar_t* in;
+    const wchar_t* out;
+  };
   const Case cases[] = {
       {L"Software\\A\\B", L"B"}, {L"B", L"B"}, {L"", L""}, {L"A\\", L""}, {L"\\x", L"x"},
   };
@@ -77,7 +85,10 @@ TEST(GetFileName, TextAfterTheLastBackslash) {
 }
 
 TEST(Hex1, TwoUpperCaseDigits) {
-  struct Case { std::uint8_t in; const wchar_t* out; };
+  struct Case {
+    std::uint8_t in;
+    const wchar_t* out;
+  };
   for (const Case& c : {Case{0, L"00"}, {15, L"0F"}, {16, L"10"}, {171, L"AB"}, {255, L"FF"}}) {
     std::wstring out;
     ASSERT_EQ(esHex1(c.in, &out), kOk);
@@ -95,7 +106,10 @@ TEST(GetStringFromPointerW, CopiesUpToTheFirstNul) {
 }
 
 TEST(LoWord, KeepsTheLowSixteenBitsWithTheirSign) {
-  struct Case { std::int32_t in; std::int16_t out; };
+  struct Case {
+    std::int32_t in;
+    std::int16_t out;
+  };
   for (const Case& c : {Case{700, 700}, {0x12345678, 0x5678}, {-1, -1}, {0x0000FFFF, -1}, {0x00018000, -32768}}) {
     std::int16_t out = 0;
     ASSERT_EQ(esLoWord(c.in, &out), kOk);
@@ -104,10 +118,19 @@ TEST(LoWord, KeepsTheLowSixteenBitsWithTheirSign) {
 }
 
 TEST(DoubleToLargeInteger, RoundsHalvesToEven) {
-  struct Case { double in; std::int64_t out; };
+  struct Case {
+    double in;
+    std::int64_t out;
+  };
   const Case cases[] = {
-      {82500.0, 82500}, {0.5, 0}, {1.5, 2}, {2.5, 2}, {-2.5, -2}, {-0.4, 0},
-      {9007199254740993.0, 9007199254740992}, {-9223372036854775808.0, std::numeric_limits<std::int64_t>::min()},
+      {82500.0, 82500},
+      {0.5, 0},
+      {1.5, 2},
+      {2.5, 2},
+      {-2.5, -2},
+      {-0.4, 0},
+      {9007199254740993.0, 9007199254740992},
+      {-9223372036854775808.0, std::numeric_limits<std::int64_t>::min()},
   };
   for (const auto& c : cases) {
     std::int64_t out = 0;
@@ -117,8 +140,8 @@ TEST(DoubleToLargeInteger, RoundsHalvesToEven) {
 }
 
 TEST(DoubleToLargeInteger, OutOfRangeIsOverflow) {
-  for (double bad : {9223372036854775808.0, -9223372036854777856.0, std::nan(""),
-                     std::numeric_limits<double>::infinity()}) {
+  for (double bad :
+       {9223372036854775808.0, -9223372036854777856.0, std::nan(""), std::numeric_limits<double>::infinity()}) {
     std::int64_t out = 7;
     EXPECT_EQ(asDoubleToLargeInteger(bad, &out), kOverflow) << bad;
     EXPECT_EQ(out, 7);

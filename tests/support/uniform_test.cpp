@@ -79,9 +79,9 @@ TEST(ChiSquare, DetectsModuloBias) {
 }
 
 TEST(ChiSquare, KnownQuantiles) {
-  EXPECT_NEAR(test::UpperGammaQ(0.5, 3.841459 / 2), 0.05, 1e-6);   // 1 degree of freedom
-  EXPECT_NEAR(test::UpperGammaQ(4.5, 21.66599 / 2), 0.01, 1e-6);   // 9 degrees of freedom
-  EXPECT_NEAR(test::UpperGammaQ(127.5, 293.2478 / 2), 0.05, 1e-5); // 255 degrees of freedom
+  EXPECT_NEAR(test::UpperGammaQ(0.5, 3.841459 / 2), 0.05, 1e-6);    // 1 degree of freedom
+  EXPECT_NEAR(test::UpperGammaQ(4.5, 21.66599 / 2), 0.01, 1e-6);    // 9 degrees of freedom
+  EXPECT_NEAR(test::UpperGammaQ(127.5, 293.2478 / 2), 0.05, 1e-5);  // 255 degrees of freedom
 }
 
 }  // namespace

@@ -22,11 +22,10 @@ using orv::quorlet::kLayout;
 
 void Print(const std::wstring& line) {
   const std::wstring withEnd = line + L"\n";
-  const int n = WideCharToMultiByte(CP_UTF8, 0, withEnd.c_str(), static_cast<int>(withEnd.size()), nullptr, 0,
-                                    nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, withEnd.c_str(), static_cast<int>(withEnd.size()), nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, withEnd.c_str(), static_cast<int>(withEnd.size()), bytes.data(), n, nullptr,
-                      nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, withEnd.c_str(), static_cast<int>(withEnd.size()), bytes.data(), n, nullptr, nullptr);
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
 }
 
@@ -128,9 +127,9 @@ int ProbeMain(double seconds) {
     MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
     // name, visible, rectangle in its container, top-left on the screen, text
     Print(L"control " + NameOf(row) + L" " + std::to_wstring(IsWindowVisible(control) ? 1 : 0) + L" " +
-          std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) +
-          L" " + std::to_wstring(r.bottom - r.top) + L" " + std::to_wstring(screen.left) + L" " +
-          std::to_wstring(screen.top) + L" " + TextOf(control));
+          std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " +
+          std::to_wstring(r.bottom - r.top) + L" " + std::to_wstring(screen.left) + L" " + std::to_wstring(screen.top) +
+          L" " + TextOf(control));
   }
   return 0;
 }
