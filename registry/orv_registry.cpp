@@ -26,6 +26,12 @@ HRESULT CreateOrvRegistry2Instance(REFIID iid, void** out) {
   });
 }
 
+std::span<const std::wstring_view> OrvRegistry2::UnsignedEnumerations() const {
+  // The predefined roots are 0x80000000 and up.
+  static constexpr std::wstring_view kRoots[] = {L"RegistryRoot2_Const"};
+  return kRoots;
+}
+
 STDMETHODIMP OrvRegistry2::get_UseUnicodeFunctions(VARIANT_BOOL* ret) {
   if (!ret) return E_POINTER;
   *ret = useUnicode_;

@@ -48,6 +48,9 @@ class OrvRegistry2 final : public DispatchObject<_orvRegistry2> {
   // A new record, or nullptr when the bytes do not convert for the type.
   ComPtr<RegValueRecord> BytesToRegValue(const std::wstring& name, LONG type, const BYTE* bytes, DWORD count) const;
 
+ protected:
+  std::span<const std::wstring_view> UnsignedEnumerations() const override;
+
  private:
   OrvRegistry2() = default;
   bool Wide() const { return useUnicode_ != VARIANT_FALSE; }

@@ -22,37 +22,63 @@ std::wstring Describe(const wchar_t* objectName, const wchar_t* property, HRESUL
 
 }  // namespace
 
-void ReadPropertyByName(IDispatch* object, const wchar_t* objectName, const wchar_t* name, VARIANT* out) {
+namespace {
+
+// A member of a caller's object, found by name: through IDispatchEx where
+// the object offers it (script class instances answer GetIDsOfNames with
+// E_NOTIMPL), GetIDsOfNames otherwise.
+struct Member {
   ComPtr<IDispatchEx> ex;
-  if (FAILED(object->QueryInterface(__uuidof(IDispatchEx), reinterpret_cast<void**>(ex.Put())))) ex.Reset();
   DISPID id = DISPID_UNKNOWN;
-  HRESULT hr;
-  if (ex) {
-    // Script class instances answer GetIDsOfNames with E_NOTIMPL: their
-    // answer here is final.
-    Bstr n(name);
-    hr = ex->GetDispID(n.Get(), fdexNameCaseInsensitive, &id);
-  } else {
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+};
+
+HRESULT FindMember(IDispatch* object, const wchar_t* name, Member* member) {
+  if (SUCCEEDED(object->QueryInterface(__uuidof(IDispatchEx), reinterpret_cast<void**>(member->ex.Put())))) {
+    const Bstr n = MakeBstr(name);
+    // VBScript names ignore case; JScript's may honour only an exact match.
+    HRESULT hr = member->ex->GetDispID(n.Get(), fdexNameCaseInsensitive, &member->id);
+    if (FAILED(hr)) hr = member->ex->GetDispID(n.Get(), fdexNameCaseSensitive, &member->id);
+    return hr;
   }
+  member->ex.Reset();
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  return object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &member->id);
+}
+
+HRESULT InvokeMember(IDispatch* object, const Member& m, WORD flags, DISPPARAMS* params, VARIANT* result,
+                     ExcepInfo* excep) {
+  return m.ex ? m.ex->InvokeEx(m.id, LOCALE_USER_DEFAULT, flags, params, result, excep, nullptr)
+              : object->Invoke(m.id, IID_NULL, LOCALE_USER_DEFAULT, flags, params, result, excep, nullptr);
+}
+
+// The object's own error, as a late-bound caller would see it.
+HRESULT ObjectError(HRESULT hr, ExcepInfo& excep) {
+  if (hr != DISP_E_EXCEPTION) return hr;
+  if (excep.pfnDeferredFillIn) excep.pfnDeferredFillIn(&excep);
+  if (excep.scode != S_OK) return excep.scode;
+  if (excep.wCode != 0) return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, excep.wCode);
+  return hr;
+}
+
+}  // namespace
+
+void ReadPropertyByName(IDispatch* object, const wchar_t* objectName, const wchar_t* name, VARIANT* out) {
+  Member member;
+  HRESULT hr = FindMember(object, name, &member);
   ExcepInfo excep;
   if (SUCCEEDED(hr)) {
     DISPPARAMS none{};
     VariantInit(out);
-    constexpr WORD kGet = DISPATCH_PROPERTYGET | DISPATCH_METHOD;
-    hr = ex ? ex->InvokeEx(id, LOCALE_USER_DEFAULT, kGet, &none, out, &excep, nullptr)
-            : object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kGet, &none, out, &excep, nullptr);
+    // A script object's plain property is read with a get alone: JScript
+    // would call its value as a function when asked for a method too.
+    // Members that only answer a call are called.
+    hr = member.ex ? InvokeMember(object, member, DISPATCH_PROPERTYGET, &none, out, &excep) : DISP_E_MEMBERNOTFOUND;
+    if (hr == DISP_E_MEMBERNOTFOUND) {
+      hr = InvokeMember(object, member, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &none, out, &excep);
+    }
   }
   if (SUCCEEDED(hr)) return;
-  if (hr == DISP_E_EXCEPTION) {
-    if (excep.pfnDeferredFillIn) excep.pfnDeferredFillIn(&excep);
-    // The object's own error, as a late-bound caller would see it.
-    if (excep.scode != S_OK)
-      hr = excep.scode;
-    else if (excep.wCode != 0)
-      hr = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, excep.wCode);
-  }
+  hr = ObjectError(hr, excep);
   throw ComError(hr, Describe(objectName, name, hr, excep));
 }
 

@@ -70,12 +70,15 @@ class DispatchObject : public Itf, public ISupportErrorInfo {
     if (HRESULT hr = TypeInfo(&info); FAILED(hr)) return hr;
     DISPPARAMS none{};
     if (!params) params = &none;
+    // A get of a method that needs no argument is a call, as automation
+    // objects conventionally answer it.
+    if (flags == DISPATCH_PROPERTYGET && IsCallableWithoutArguments(info, id)) flags |= DISPATCH_METHOD;
     // Malformed parameters go on unchanged: the type library's Invoke answers them.
     if (params->cArgs == 0 || !params->rgvarg || (params->cNamedArgs > 0 && !params->rgdispidNamedArgs)) {
       return info->Invoke(static_cast<Itf*>(this), id, flags, params, result, excep, argErr);
     }
     try {
-      ScriptArguments args(info, id, flags, *params);
+      ScriptArguments args(info, id, flags, *params, UnsignedEnumerations());
       return info->Invoke(static_cast<Itf*>(this), id, flags, args.Get(), result, excep, argErr);
     } catch (const std::bad_alloc&) {
       return E_OUTOFMEMORY;
@@ -93,6 +96,10 @@ class DispatchObject : public Itf, public ISupportErrorInfo {
 
   // Further interface identifiers answered with the same interface.
   virtual bool AnswersAlso(REFIID) const { return false; }
+
+  // The enumerations of this interface whose values run past 2^31 (late-bound
+  // callers may send them as unsigned numbers).
+  virtual std::span<const std::wstring_view> UnsignedEnumerations() const { return {}; }
 
  private:
   // The interface's type information, fetched once per process and kept

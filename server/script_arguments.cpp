@@ -42,10 +42,40 @@ VARTYPE ByRefTarget(ITypeInfo* info, const TYPEDESC& type) {
   }
 }
 
-// The by-reference targets of a member's parameters, in declaration order;
-// empty when the member is not found.
-std::vector<VARTYPE> ParameterTargets(ITypeInfo* info, DISPID id, WORD flags) {
-  std::vector<VARTYPE> targets;
+// The name of a user-defined type, followed through aliases: an enumeration
+// may be declared under a tag and a typedef of the same name.
+bool IsNamedType(ITypeInfo* info, HREFTYPE ref, std::span<const std::wstring_view> names) {
+  ComPtr<ITypeInfo> type;
+  if (names.empty() || FAILED(info->GetRefTypeInfo(ref, type.Put()))) return false;
+  for (int depth = 0; depth < 4 && type; ++depth) {
+    Bstr name;
+    if (SUCCEEDED(type->GetDocumentation(MEMBERID_NIL, name.Put(), nullptr, nullptr, nullptr))) {
+      for (std::wstring_view n : names) {
+        if (Text(name.Get()) == n) return true;
+      }
+    }
+    TYPEATTR* attr = nullptr;
+    if (FAILED(type->GetTypeAttr(&attr))) return false;
+    const bool alias = attr->typekind == TKIND_ALIAS && attr->tdescAlias.vt == VT_USERDEFINED;
+    const HREFTYPE next = alias ? attr->tdescAlias.hreftype : 0;
+    type->ReleaseTypeAttr(attr);
+    if (!alias) return false;
+    ComPtr<ITypeInfo> aliased;
+    if (FAILED(type->GetRefTypeInfo(next, aliased.Put()))) return false;
+    type = aliased;
+  }
+  return false;
+}
+
+struct Parameter {
+  VARTYPE byRefTarget = VT_EMPTY;  // see ByRefTarget
+  bool unsigned32 = false;         // an enumeration the class names as unsigned
+};
+
+// A member's parameters, in declaration order; empty when the member is not found.
+std::vector<Parameter> Parameters(ITypeInfo* info, DISPID id, WORD flags,
+                                  std::span<const std::wstring_view> unsignedEnums) {
+  std::vector<Parameter> targets;
   TYPEATTR* attr = nullptr;
   if (!info || FAILED(info->GetTypeAttr(&attr))) return targets;
   const WORD count = attr->cFuncs;
@@ -54,7 +84,11 @@ std::vector<VARTYPE> ParameterTargets(ITypeInfo* info, DISPID id, WORD flags) {
     FUNCDESC* func = nullptr;
     if (FAILED(info->GetFuncDesc(i, &func))) continue;
     if (func->memid == id && (func->invkind & flags)) {
-      for (SHORT p = 0; p < func->cParams; ++p) targets.push_back(ByRefTarget(info, func->lprgelemdescParam[p].tdesc));
+      for (SHORT p = 0; p < func->cParams; ++p) {
+        const TYPEDESC& type = func->lprgelemdescParam[p].tdesc;
+        targets.push_back({ByRefTarget(info, type),
+                           type.vt == VT_USERDEFINED && IsNamedType(info, type.hreftype, unsignedEnums)});
+      }
       info->ReleaseFuncDesc(func);
       break;
     }
@@ -65,21 +99,41 @@ std::vector<VARTYPE> ParameterTargets(ITypeInfo* info, DISPID id, WORD flags) {
 
 }  // namespace
 
-ScriptArguments::ScriptArguments(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params)
-    : args_(params.rgvarg, params.rgvarg + params.cArgs), flags_(params.cArgs, VARIANT_FALSE), params_(params) {
+ScriptArguments::ScriptArguments(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params,
+                                 std::span<const std::wstring_view> unsignedEnums)
+    : args_(params.rgvarg, params.rgvarg + params.cArgs),
+      flags_(params.cArgs, VARIANT_FALSE),
+      nothing_(params.cArgs, nullptr),
+      params_(params) {
   params_.rgvarg = args_.empty() ? nullptr : args_.data();
-  const std::vector<VARTYPE> targets = ParameterTargets(info, id, flags);
+  const std::vector<Parameter> targets = Parameters(info, id, flags, unsignedEnums);
   const UINT named = params.cNamedArgs, count = params.cArgs;
   for (UINT k = 0; k < count; ++k) {
     // Named arguments come first and name their parameter; the positional
     // ones follow in reverse order.
     const LONG parameter = k < named ? params.rgdispidNamedArgs[k] : static_cast<LONG>(count - 1 - k);
     if (parameter < 0 || static_cast<std::size_t>(parameter) >= targets.size()) continue;
-    if (targets[parameter] != VT_EMPTY) Adapt(args_[k], targets[parameter], k);
+    const Parameter& p = targets[parameter];
+    LONG pattern = 0;
+    if (p.unsigned32 && AsUnsigned32Pattern(args_[k], &pattern)) {
+      VariantInit(&args_[k]);
+      V_VT(&args_[k]) = VT_I4;
+      V_I4(&args_[k]) = pattern;
+    }
+    if (p.byRefTarget != VT_EMPTY) Adapt(args_[k], p.byRefTarget, k);
   }
 }
 
 void ScriptArguments::Adapt(VARIANT& arg, VARTYPE target, std::size_t index) {
+  // null for an object is Nothing; the caller's variable is left as it is.
+  if (target == VT_DISPATCH) {
+    const VARIANT* held = Referent(arg);
+    if (held && V_VT(held) == VT_NULL) {
+      V_VT(&arg) = VT_BYREF | VT_DISPATCH;
+      V_DISPATCHREF(&arg) = &nothing_[index];
+      return;
+    }
+  }
   if (V_VT(&arg) == (VT_BYREF | VT_VARIANT)) {
     VARIANT* variable = V_VARIANTREF(&arg);
     if (!variable) return;
@@ -110,6 +164,52 @@ void ScriptArguments::Adapt(VARIANT& arg, VARTYPE target, std::size_t index) {
     V_VT(&arg) = VT_BYREF | VT_BOOL;
     V_BOOLREF(&arg) = &flags_[index];
   }
+}
+
+bool IsCallableWithoutArguments(ITypeInfo* info, DISPID id) {
+  TYPEATTR* attr = nullptr;
+  if (!info || FAILED(info->GetTypeAttr(&attr))) return false;
+  const WORD count = attr->cFuncs;
+  info->ReleaseTypeAttr(attr);
+  bool callable = false;
+  for (UINT i = 0; i < count && !callable; ++i) {
+    FUNCDESC* func = nullptr;
+    if (FAILED(info->GetFuncDesc(i, &func))) continue;
+    if (func->memid == id && func->invkind == INVOKE_FUNC) {
+      callable = true;
+      for (SHORT p = 0; p < func->cParams; ++p) {
+        const USHORT f = func->lprgelemdescParam[p].paramdesc.wParamFlags;
+        if (!(f & (PARAMFLAG_FOPT | PARAMFLAG_FRETVAL | PARAMFLAG_FLCID))) callable = false;
+      }
+    }
+    info->ReleaseFuncDesc(func);
+  }
+  return callable;
+}
+
+bool AsUnsigned32Pattern(const VARIANT& v, LONG* pattern) {
+  const Held h = Look(v);
+  if (!h.data) return false;
+  constexpr double kLimit = 4294967295.0;
+  double d = 0;
+  switch (h.type) {
+    case VT_R8: d = *static_cast<const double*>(h.data); break;
+    case VT_R4: d = *static_cast<const float*>(h.data); break;
+    case VT_I8: d = static_cast<double>(*static_cast<const LONGLONG*>(h.data)); break;
+    case VT_UI8: d = static_cast<double>(*static_cast<const ULONGLONG*>(h.data)); break;
+    case VT_UI4: case VT_UINT: d = *static_cast<const ULONG*>(h.data); break;
+    case VT_DECIMAL: case VT_CY: {
+      VARIANT copy;
+      VariantInit(&copy);
+      if (FAILED(VariantChangeType(&copy, const_cast<VARIANT*>(Referent(v)), 0, VT_R8))) return false;
+      d = V_R8(&copy);
+      break;
+    }
+    default: return false;  // 32 bits and less: the automation rules already fit
+  }
+  if (!(d >= 0 && d <= kLimit) || d != static_cast<double>(static_cast<ULONGLONG>(d))) return false;
+  *pattern = static_cast<LONG>(static_cast<ULONG>(d));
+  return true;
 }
 
 }  // namespace orv

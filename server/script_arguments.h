@@ -1,12 +1,18 @@
-// Late-bound arguments for typed by-reference parameters, as scripts send
-// them. A script passes its variables as VT_BYREF|VT_VARIANT, which the
-// type library's Invoke refuses for `IDispatch**` or `VARIANT_BOOL*` with a
-// type mismatch; in parentheses it passes a value, which an out-only flag
-// must also take whatever it holds.
+// Late-bound arguments as scripts send them, made into what the type
+// library's Invoke takes:
+// - a script passes its variables as VT_BYREF|VT_VARIANT, which Invoke
+//   refuses for `IDispatch**` or `VARIANT_BOOL*` with a type mismatch; in
+//   parentheses it passes a value, which an out-only flag must also take;
+// - JScript passes `null` (VT_NULL) for an object, which means Nothing;
+// - JScript passes whole numbers above 2^31 as doubles, which overflow a
+//   32-bit parameter; for the enumerations a class names as unsigned (the
+//   registry roots 0x80000000 and up) they are taken as the same 32 bits.
 #pragma once
 #include <windows.h>
 #include <oaidl.h>
 
+#include <span>
+#include <string_view>
 #include <vector>
 
 namespace orv {
@@ -15,8 +21,9 @@ class ScriptArguments {
  public:
   // The arguments of a call of `id`, each typed by-reference parameter given
   // a reference of its own type: to the script's variable where there is
-  // one (so the method writes into it), else for a flag to a temporary.
-  ScriptArguments(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params);
+  // one (so the method writes into it), else to a temporary.
+  ScriptArguments(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params,
+                  std::span<const std::wstring_view> unsignedEnums);
   ScriptArguments(const ScriptArguments&) = delete;
   ScriptArguments& operator=(const ScriptArguments&) = delete;
 
@@ -27,7 +34,16 @@ class ScriptArguments {
 
   std::vector<VARIANT> args_;        // shallow copies of the caller's: they own nothing
   std::vector<VARIANT_BOOL> flags_;  // temporaries for flags passed by value
+  std::vector<IDispatch*> nothing_;  // temporaries for objects passed as null
   DISPPARAMS params_;
 };
+
+// Whether a property get of `id` should be served as a call: the member is
+// a method that needs no argument (JScript reads `c.Count` as a get).
+bool IsCallableWithoutArguments(ITypeInfo* info, DISPID id);
+
+// A whole number from 0 to 2^32 - 1 held in a numeric VARIANT (through
+// script references) as the same 32-bit pattern; false for anything else.
+bool AsUnsigned32Pattern(const VARIANT& v, LONG* pattern);
 
 }  // namespace orv
