@@ -64,7 +64,8 @@ function(orv_add_display_server_test target)
   add_dependencies(${target} Brindle0200)
   add_test(NAME ${target}
     COMMAND xvfb-run -a -s "-screen 0 1024x768x24" ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${target}>)
-  set_tests_properties(${target} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 1200)
+  # xvfb-run -a can hand two tests started together the same display number.
+  set_tests_properties(${target} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 1200 RESOURCE_LOCK virtual_display)
 endfunction()
 
 function(orv_add_import_table_test)
