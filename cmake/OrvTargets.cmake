@@ -56,6 +56,18 @@ function(orv_add_server_test target)
   add_dependencies(${target} Brindle0200)
 endfunction()
 
+# A server test that makes real windows: it runs on a virtual display of its own.
+function(orv_add_display_server_test target)
+  orv_add_executable(${target} ${ARGN})
+  target_link_libraries(${target} PRIVATE gtest gtest_main brindle_guids orv_support ole32 oleaut32 advapi32 uuid
+                                          user32 gdi32 comctl32)
+  add_dependencies(${target} Brindle0200)
+  add_test(NAME ${target}
+    COMMAND xvfb-run -a -s "-screen 0 1024x768x24" ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${target}>)
+  # xvfb-run -a can hand two tests started together the same display number.
+  set_tests_properties(${target} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 1200 RESOURCE_LOCK virtual_display)
+endfunction()
+
 function(orv_add_import_table_test)
   if(NOT WIN32)
     return()

@@ -2,6 +2,8 @@
 
 #include <dispex.h>
 
+#include <cstdint>
+
 #include "server/com_error.h"
 #include "support/com_types.h"
 
@@ -80,6 +82,48 @@ void ReadPropertyByName(IDispatch* object, const wchar_t* objectName, const wcha
   if (SUCCEEDED(hr)) return;
   hr = ObjectError(hr, excep);
   throw ComError(hr, Describe(objectName, name, hr, excep));
+}
+
+}  // namespace orv
+
+namespace orv {
+namespace {
+
+// Handles carry 32 significant bits; Windows sign-extends them to 64.
+HWND Handle32(std::int32_t value) { return reinterpret_cast<HWND>(static_cast<INT_PTR>(value)); }
+
+HWND Handle64(LONGLONG value) {
+  if (value >= INT32_MIN && value <= UINT32_MAX) return Handle32(static_cast<std::int32_t>(value));
+  if constexpr (sizeof(HWND) < sizeof(value)) return nullptr;  // names no window of a 32-bit process
+  return reinterpret_cast<HWND>(static_cast<INT_PTR>(value));
+}
+
+}  // namespace
+
+HWND ReadWindowHandle(IDispatch* object, const wchar_t* objectName, const wchar_t* name) {
+  Variant value;
+  ReadPropertyByName(object, objectName, name, value.Get());
+  VARIANT* v = value.Get();
+  if (V_VT(v) & VT_BYREF) {  // a property that hands back a reference: take its value
+    Check(VariantCopyInd(v, v), L"The window handle could not be read.");
+  }
+  switch (V_VT(v)) {
+    case VT_I1: return Handle32(V_I1(v));
+    case VT_UI1: return Handle32(V_UI1(v));
+    case VT_I2: return Handle32(V_I2(v));
+    case VT_UI2: return Handle32(V_UI2(v));
+    case VT_I4: return Handle32(V_I4(v));
+    case VT_INT: return Handle32(V_INT(v));
+    case VT_UI4: return Handle32(static_cast<std::int32_t>(V_UI4(v)));
+    case VT_UINT: return Handle32(static_cast<std::int32_t>(V_UINT(v)));
+    case VT_I8: return Handle64(V_I8(v));
+    case VT_UI8: return Handle64(static_cast<LONGLONG>(V_UI8(v)));  // the same 64 bits
+    default: break;
+  }
+  if (HRESULT hr = VariantChangeType(v, v, 0, VT_I8); FAILED(hr)) {
+    throw ComError(hr, std::wstring(objectName) + L"." + name + L" is no window handle: a whole number is needed.");
+  }
+  return Handle64(V_I8(v));
 }
 
 }  // namespace orv

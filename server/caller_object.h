@@ -12,4 +12,13 @@ namespace orv {
 // one; `objectName` names the object in the description.
 void ReadPropertyByName(IDispatch* object, const wchar_t* objectName, const wchar_t* name, VARIANT* out);
 
+// A window handle held in a property ("hWnd" of a form or a control), of any
+// integer type. A 32-bit value or narrower becomes a handle as Windows widens
+// handles (sign-extended; unsigned types zero-extended to 32 bits first); a
+// 64-bit value outside 32 bits is a handle only in a 64-bit process, and is
+// no window (0) in a 32-bit one. Other types convert by the automation rules
+// to a whole number. Throws as ReadPropertyByName does, and
+// DISP_E_TYPEMISMATCH or DISP_E_OVERFLOW when the value is no whole number.
+HWND ReadWindowHandle(IDispatch* object, const wchar_t* objectName, const wchar_t* name);
+
 }  // namespace orv

@@ -120,18 +120,6 @@ STDMETHODIMP OrvOrvaneSettings2::SaveSetting2(BSTR SubKey, BSTR ValueName, Setti
 }
 
 // Not built yet: each method answers E_NOTIMPL with a description.
-STDMETHODIMP OrvOrvaneSettings2::SaveListViewColumns(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
-  return NotAvailable(L"SaveListViewColumns");
-}
-STDMETHODIMP OrvOrvaneSettings2::LoadListViewColumns(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
-  return NotAvailable(L"LoadListViewColumns");
-}
-STDMETHODIMP OrvOrvaneSettings2::SaveListViewColumns2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
-  return NotAvailable(L"SaveListViewColumns2");
-}
-STDMETHODIMP OrvOrvaneSettings2::LoadListViewColumns2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
-  return NotAvailable(L"LoadListViewColumns2");
-}
 STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
   return NotAvailable(L"SaveProxySettings");
 }
@@ -155,29 +143,6 @@ STDMETHODIMP OrvOrvaneSettings2::LoadFont2(BSTR, IFontDisp**, IDispatch**, VARIA
 }
 STDMETHODIMP OrvOrvaneSettings2::SaveFont2(BSTR, IFontDisp**, IDispatch**, VARIANT_BOOL) {
   return NotAvailable(L"SaveFont2");
-}
-STDMETHODIMP OrvOrvaneSettings2::SaveFormPlacement(BSTR, BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL,
-                                                   VARIANT_BOOL*) {
-  return NotAvailable(L"SaveFormPlacement");
-}
-STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacementPx(BSTR, BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL, LONG,
-                                                     LONG, VARIANT_BOOL, VARIANT_BOOL*) {
-  return NotAvailable(L"LoadFormPlacementPx");
-}
-STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacement(BSTR, BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL, float,
-                                                   float, VARIANT_BOOL, VARIANT_BOOL*) {
-  return NotAvailable(L"LoadFormPlacement");
-}
-STDMETHODIMP OrvOrvaneSettings2::SaveFormPlacement2(BSTR, BSTR, IDispatch**, IDispatch**, VARIANT_BOOL, VARIANT_BOOL*) {
-  return NotAvailable(L"SaveFormPlacement2");
-}
-STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacementPx2(BSTR, BSTR, IDispatch**, IDispatch**, VARIANT_BOOL, LONG, LONG,
-                                                      VARIANT_BOOL, VARIANT_BOOL*) {
-  return NotAvailable(L"LoadFormPlacementPx2");
-}
-STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacement2(BSTR, BSTR, IDispatch**, IDispatch**, VARIANT_BOOL, float, float,
-                                                    VARIANT_BOOL, VARIANT_BOOL*) {
-  return NotAvailable(L"LoadFormPlacement2");
 }
 STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
   return NotAvailable(L"SaveProxySettingsHT");

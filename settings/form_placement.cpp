@@ -1,0 +1,218 @@
+// Window placements: one 44-byte WINDOWPLACEMENT record per window, stored
+// as a binary setting under the window's name.
+#include <cmath>
+#include <cstring>
+
+#include "server/caller_object.h"
+#include "server/com_error.h"
+#include "settings/orv_settings.h"
+#include "support/screen_routines.h"
+
+namespace orv {
+namespace {
+
+constexpr ULONG kRecordSize = 44;
+static_assert(sizeof(WINDOWPLACEMENT) == kRecordSize, "the stored record is the structure itself");
+
+constexpr HRESULT kOverflow = static_cast<HRESULT>(0x800A0006);   // "Overflow"
+constexpr HRESULT kDivByZero = static_cast<HRESULT>(0x800A000B);  // "Division by zero"
+
+void SetFlag(VARIANT_BOOL* flag, bool value) {
+  if (flag) *flag = value ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+IDispatch* Object(IDispatch** in) { return in ? *in : nullptr; }
+
+HWND FormWindow(IDispatch* form) { return ReadWindowHandle(form, L"FormObject", L"hWnd"); }
+
+// An empty sub-key means the window's own name.
+std::wstring SubKeyFor(IDispatch* form, std::wstring subKey) {
+  if (!subKey.empty()) return subKey;
+  Variant name;
+  ReadPropertyByName(form, L"FormObject", L"Name", name.Get());
+  if (HRESULT hr = VariantChangeType(name.Get(), name.Get(), 0, VT_BSTR); FAILED(hr)) {
+    throw ComError(hr, L"FormObject.Name does not convert to a text.");
+  }
+  return Text(V_BSTR(name.Get()));
+}
+
+void SavePlacement(const SettingsCore& core, SettingScope scope, BSTR valueName, IDispatch* form, bool* success) {
+  *success = false;
+  if (!form) return;
+  WINDOWPLACEMENT placement{};
+  placement.length = kRecordSize;
+  if (!GetWindowPlacement(FormWindow(form), &placement)) return;
+  SafeArray bytes(SafeArrayCreateVector(VT_UI1, 0, kRecordSize));
+  if (!bytes.Get()) throw std::bad_alloc();
+  {
+    SafeArrayAccess access(bytes.Get());
+    if (!access.Ok()) throw ComError(E_UNEXPECTED, L"The placement record could not be prepared.");
+    std::memcpy(access.Data(), &placement, kRecordSize);
+  }
+  Variant value;
+  V_VT(value.Get()) = VT_ARRAY | VT_UI1;
+  V_ARRAY(value.Get()) = bytes.Detach();
+  scope.subKey = SubKeyFor(form, std::move(scope.subKey));
+  *success = core.Save(scope, Text(valueName), sdtBinary, *value.Get());
+}
+
+// The stored record when it is one: exactly 44 bytes that say so.
+bool StoredRecord(const VARIANT& value, WINDOWPLACEMENT* placement) {
+  if (V_VT(&value) != (VT_ARRAY | VT_UI1) || !V_ARRAY(&value)) return false;
+  SAFEARRAY* array = V_ARRAY(&value);
+  LONG low = 0, high = -1;
+  if (SafeArrayGetDim(array) != 1 || FAILED(SafeArrayGetLBound(array, 1, &low)) ||
+      FAILED(SafeArrayGetUBound(array, 1, &high)) || LONGLONG{high} - low + 1 != kRecordSize) {
+    return false;
+  }
+  SafeArrayAccess access(array);
+  if (!access.Ok()) return false;
+  std::memcpy(placement, access.Data(), kRecordSize);
+  return placement->length == kRecordSize;
+}
+
+LONG Add(LONG a, LONG b) {
+  LONG sum;
+  if (__builtin_add_overflow(a, b, &sum)) throw ComError(kOverflow, L"The fixed size puts the window out of range.");
+  return sum;
+}
+
+void LoadPlacement(const SettingsCore& core, SettingScope scope, BSTR valueName, IDispatch* form, bool minimized,
+                   LONG fixedWidth, LONG fixedHeight, bool* success) {
+  *success = false;
+  if (!form) return;
+  scope.subKey = SubKeyFor(form, std::move(scope.subKey));
+  bool found = false;
+  Variant missing;
+  V_VT(missing.Get()) = VT_ERROR;
+  V_ERROR(missing.Get()) = DISP_E_PARAMNOTFOUND;
+  const Variant stored = core.Load(scope, Text(valueName), sdtBinary, *missing.Get(), &found);
+  WINDOWPLACEMENT placement;
+  if (!found || !StoredRecord(*stored.Get(), &placement)) return;
+
+  Check(esNormalizeRect(&placement.rcNormalPosition), L"The window position could not be fitted to the screen.");
+  if (minimized) placement.showCmd = SW_MINIMIZE;
+  RECT& r = placement.rcNormalPosition;
+  if (fixedWidth > 0) r.right = Add(r.left, fixedWidth);
+  if (fixedHeight > 0) r.bottom = Add(r.top, fixedHeight);
+  *success = SetWindowPlacement(FormWindow(form), &placement) != FALSE;
+}
+
+// A whole number of twips, rounded as the automation runtime does (halves to even).
+LONG RoundToLong(float value, const wchar_t* what) {
+  const double rounded = std::nearbyint(static_cast<double>(value));
+  if (!(rounded >= INT32_MIN && rounded <= INT32_MAX)) throw ComError(kOverflow, what);
+  return static_cast<LONG>(rounded);
+}
+
+LONG TwipsToPixels(float twips, float twipsPerPixel) {
+  const LONG divisor = RoundToLong(twipsPerPixel, L"The screen's twips per pixel are out of range.");
+  if (divisor == 0) throw ComError(kDivByZero, L"The screen reports less than half a twip per pixel.");
+  const LONG whole = RoundToLong(twips, L"The fixed size in twips is out of range.");
+  if (whole == INT32_MIN && divisor == -1) throw ComError(kOverflow, L"The fixed size in twips is out of range.");
+  return whole / divisor;
+}
+
+void LoadPlacementTwips(const SettingsCore& core, SettingScope scope, BSTR valueName, IDispatch* form, bool minimized,
+                        float fixedWidth, float fixedHeight, bool* success) {
+  float perPixelX = 0, perPixelY = 0;
+  Check(esScreenTwipsPerPixelX(&perPixelX), L"The screen's twips per pixel could not be read.");
+  Check(esScreenTwipsPerPixelY(&perPixelY), L"The screen's twips per pixel could not be read.");
+  const LONG height = TwipsToPixels(fixedHeight, perPixelY);
+  const LONG width = TwipsToPixels(fixedWidth, perPixelX);
+  LoadPlacement(core, std::move(scope), valueName, form, minimized, width, height, success);
+}
+
+SettingScope ScopeOf(BSTR appTitle, LONG major, LONG minor, VARIANT_BOOL userSetting, BSTR subKey) {
+  return {{Text(appTitle), major, minor}, userSetting != VARIANT_FALSE, Text(subKey)};
+}
+
+SettingScope AppScope(IDispatch** appObject, VARIANT_BOOL userSetting, BSTR subKey) {
+  return {ReadAppIdentity(Object(appObject)), userSetting != VARIANT_FALSE, Text(subKey)};
+}
+
+// Runs one of the methods with its success flag: False from the start, True
+// only when the body says so.
+template <class Body>
+HRESULT WithFlag(VARIANT_BOOL* lpSuccess, Body&& body) {
+  SetFlag(lpSuccess, false);
+  bool success = false;
+  body(&success);
+  SetFlag(lpSuccess, success);
+  return S_OK;
+}
+
+}  // namespace
+
+STDMETHODIMP OrvOrvaneSettings2::SaveFormPlacement(BSTR SubKey, BSTR ValueName, IDispatch** FormObject, BSTR AppTitle,
+                                                   LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting,
+                                                   VARIANT_BOOL* lpSuccess) {
+  return Boundary([&] {
+    return WithFlag(lpSuccess, [&](bool* ok) {
+      SavePlacement(core_, ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), ValueName, Object(FormObject),
+                    ok);
+    });
+  });
+}
+
+STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacementPx(BSTR SubKey, BSTR ValueName, IDispatch** FormObject, BSTR AppTitle,
+                                                     LONG VerMajor, LONG VerMinor, VARIANT_BOOL SetMinimized,
+                                                     LONG FixedWidth, LONG FixedHeight, VARIANT_BOOL UserSetting,
+                                                     VARIANT_BOOL* lpSuccess) {
+  return Boundary([&] {
+    return WithFlag(lpSuccess, [&](bool* ok) {
+      LoadPlacement(core_, ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), ValueName, Object(FormObject),
+                    SetMinimized != VARIANT_FALSE, FixedWidth, FixedHeight, ok);
+    });
+  });
+}
+
+STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacement(BSTR SubKey, BSTR ValueName, IDispatch** FormObject, BSTR AppTitle,
+                                                   LONG VerMajor, LONG VerMinor, VARIANT_BOOL SetMinimized,
+                                                   float FixedWidth, float FixedHeight, VARIANT_BOOL UserSetting,
+                                                   VARIANT_BOOL* lpSuccess) {
+  return Boundary([&] {
+    return WithFlag(lpSuccess, [&](bool* ok) {
+      LoadPlacementTwips(core_, ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), ValueName,
+                         Object(FormObject), SetMinimized != VARIANT_FALSE, FixedWidth, FixedHeight, ok);
+    });
+  });
+}
+
+STDMETHODIMP OrvOrvaneSettings2::SaveFormPlacement2(BSTR SubKey, BSTR ValueName, IDispatch** FormObject,
+                                                    IDispatch** AppObject, VARIANT_BOOL UserSetting,
+                                                    VARIANT_BOOL* lpSuccess) {
+  return Boundary([&] {
+    SettingScope scope = AppScope(AppObject, UserSetting, SubKey);
+    return WithFlag(lpSuccess,
+                    [&](bool* ok) { SavePlacement(core_, std::move(scope), ValueName, Object(FormObject), ok); });
+  });
+}
+
+STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacementPx2(BSTR SubKey, BSTR ValueName, IDispatch** FormObject,
+                                                      IDispatch** AppObject, VARIANT_BOOL SetMinimized, LONG FixedWidth,
+                                                      LONG FixedHeight, VARIANT_BOOL UserSetting,
+                                                      VARIANT_BOOL* lpSuccess) {
+  return Boundary([&] {
+    SettingScope scope = AppScope(AppObject, UserSetting, SubKey);
+    return WithFlag(lpSuccess, [&](bool* ok) {
+      LoadPlacement(core_, std::move(scope), ValueName, Object(FormObject), SetMinimized != VARIANT_FALSE, FixedWidth,
+                    FixedHeight, ok);
+    });
+  });
+}
+
+STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacement2(BSTR SubKey, BSTR ValueName, IDispatch** FormObject,
+                                                    IDispatch** AppObject, VARIANT_BOOL SetMinimized, float FixedWidth,
+                                                    float FixedHeight, VARIANT_BOOL UserSetting,
+                                                    VARIANT_BOOL* lpSuccess) {
+  return Boundary([&] {
+    SettingScope scope = AppScope(AppObject, UserSetting, SubKey);
+    return WithFlag(lpSuccess, [&](bool* ok) {
+      LoadPlacementTwips(core_, std::move(scope), ValueName, Object(FormObject), SetMinimized != VARIANT_FALSE,
+                         FixedWidth, FixedHeight, ok);
+    });
+  });
+}
+
+}  // namespace orv
