@@ -12,4 +12,9 @@ namespace orv {
 // one; `objectName` names the object in the description.
 void ReadPropertyByName(IDispatch* object, const wchar_t* objectName, const wchar_t* name, VARIANT* out);
 
+// Assigns one property by name (a property put, never a put by reference),
+// found as ReadPropertyByName finds it. Throws ComError naming the property
+// when it is missing or the object refuses the value.
+void WritePropertyByName(IDispatch* object, const wchar_t* objectName, const wchar_t* name, const VARIANT& value);
+
 }  // namespace orv

@@ -132,18 +132,6 @@ STDMETHODIMP OrvOrvaneSettings2::SaveListViewColumns2(BSTR, IDispatch**, IDispat
 STDMETHODIMP OrvOrvaneSettings2::LoadListViewColumns2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
   return NotAvailable(L"LoadListViewColumns2");
 }
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
-  return NotAvailable(L"SaveProxySettings");
-}
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettings(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
-  return NotAvailable(L"LoadProxySettings");
-}
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
-  return NotAvailable(L"SaveProxySettings2");
-}
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettings2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
-  return NotAvailable(L"LoadProxySettings2");
-}
 STDMETHODIMP OrvOrvaneSettings2::LoadFont(BSTR, IFontDisp**, BSTR, LONG, LONG, VARIANT_BOOL, IFontDisp**) {
   return NotAvailable(L"LoadFont");
 }
@@ -178,18 +166,6 @@ STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacementPx2(BSTR, BSTR, IDispatch**, I
 STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacement2(BSTR, BSTR, IDispatch**, IDispatch**, VARIANT_BOOL, float, float,
                                                     VARIANT_BOOL, VARIANT_BOOL*) {
   return NotAvailable(L"LoadFormPlacement2");
-}
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
-  return NotAvailable(L"SaveProxySettingsHT");
-}
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
-  return NotAvailable(L"LoadProxySettingsHT");
-}
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
-  return NotAvailable(L"SaveProxySettingsHT2");
-}
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
-  return NotAvailable(L"LoadProxySettingsHT2");
 }
 
 }  // namespace orv
