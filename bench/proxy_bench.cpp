@@ -7,6 +7,7 @@
 #include <dpapi.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -113,27 +114,36 @@ int main() {
   IDispatch* disp = proxy.Get();
   const Bstr sub(L"Proxy HT"), bTitle(title.c_str());
 
-  constexpr int kCalls = 1000;
-  const double directSave = BestSeconds(5, [&] {
+  constexpr int kCalls = 100;
+  auto directSaves = [&] {
     for (int i = 0; i < kCalls; ++i) {
       if (!DirectSave(direct)) std::exit(2);
     }
-  });
-  const double directLoad = BestSeconds(5, [&] {
+  };
+  auto directLoads = [&] {
     for (int i = 0; i < kCalls; ++i) {
       if (!DirectLoad(direct, buf)) std::exit(3);
     }
-  });
-  const double oursSave = BestSeconds(5, [&] {
+  };
+  auto oursSaves = [&] {
     for (int i = 0; i < kCalls; ++i) {
       if (FAILED(store->SaveProxySettingsHT(sub.Get(), &disp, bTitle.Get(), 1, 2, VARIANT_TRUE))) std::exit(4);
     }
-  });
-  const double oursLoad = BestSeconds(5, [&] {
+  };
+  auto oursLoads = [&] {
     for (int i = 0; i < kCalls; ++i) {
       if (FAILED(store->LoadProxySettingsHT(sub.Get(), &disp, bTitle.Get(), 1, 2, VARIANT_TRUE))) std::exit(5);
     }
-  });
+  };
+  // Rounds alternate between the two sides, so a busy spell of the machine
+  // does not fall on one side only; the best round of each counts.
+  double directSave = 1e30, directLoad = 1e30, oursSave = 1e30, oursLoad = 1e30;
+  for (int round = 0; round < 8; ++round) {
+    directSave = std::min(directSave, BestSeconds(1, directSaves));
+    oursSave = std::min(oursSave, BestSeconds(1, oursSaves));
+    directLoad = std::min(directLoad, BestSeconds(1, directLoads));
+    oursLoad = std::min(oursLoad, BestSeconds(1, oursLoads));
+  }
   const VARIANT* loaded = proxy->Get(L"Password");
   if (V_VT(loaded) != VT_BSTR || std::wstring(V_BSTR(loaded)) != L"s3cret password") std::exit(6);
 
@@ -144,6 +154,18 @@ int main() {
   std::printf("proxy_load_orvsettings2_us %.1f\n", oursLoad / kCalls * 1e6);
   std::printf("ratio_proxy_load %.2f\n", oursLoad / directLoad);
   std::printf("ratio_proxy_save_and_load %.2f\n", (oursSave + oursLoad) / (directSave + directLoad));
+
+  // How much of either side the data-protection pair itself takes.
+  const double crypt = BestSeconds(5, [&] {
+    for (int i = 0; i < kCalls; ++i) {
+      DATA_BLOB in{sizeof(kPassword) - 1, reinterpret_cast<BYTE*>(const_cast<char*>(kPassword))}, sealed{}, out{};
+      if (!CryptProtectData(&in, L"", nullptr, nullptr, nullptr, 0, &sealed)) std::exit(7);
+      if (!CryptUnprotectData(&sealed, nullptr, nullptr, nullptr, nullptr, 0, &out)) std::exit(8);
+      LocalFree(sealed.pbData);
+      LocalFree(out.pbData);
+    }
+  });
+  std::printf("protect_unprotect_pair_us %.1f\n", crypt / kCalls * 1e6);
 
   SHDeleteKeyW(HKEY_CURRENT_USER, (kFamily + title).c_str());
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Larkspur Forge\\Orvane");
