@@ -10,8 +10,9 @@
 namespace orv {
 namespace {
 
-std::wstring Describe(const wchar_t* objectName, const wchar_t* property, HRESULT hr, const ExcepInfo& excep) {
-  std::wstring text = L"Reading " + std::wstring(objectName) + L"." + property + L" failed";
+std::wstring Describe(const wchar_t* verb, const wchar_t* objectName, const wchar_t* property, HRESULT hr,
+                      const ExcepInfo& excep) {
+  std::wstring text = verb + std::wstring(objectName) + L"." + property + L" failed";
   if (excep.bstrDescription && SysStringLen(excep.bstrDescription) > 0) {
     text += L": " + std::wstring(excep.bstrDescription, SysStringLen(excep.bstrDescription));
   } else if (hr == DISP_E_UNKNOWNNAME || hr == DISP_E_MEMBERNOTFOUND) {
@@ -81,12 +82,9 @@ void ReadPropertyByName(IDispatch* object, const wchar_t* objectName, const wcha
   }
   if (SUCCEEDED(hr)) return;
   hr = ObjectError(hr, excep);
-  throw ComError(hr, Describe(objectName, name, hr, excep));
+  throw ComError(hr, Describe(L"Reading ", objectName, name, hr, excep));
 }
 
-}  // namespace orv
-
-namespace orv {
 namespace {
 
 // Handles carry 32 significant bits; Windows sign-extends them to 64.
@@ -124,6 +122,22 @@ HWND ReadWindowHandle(IDispatch* object, const wchar_t* objectName, const wchar_
     throw ComError(hr, std::wstring(objectName) + L"." + name + L" is no window handle: a whole number is needed.");
   }
   return Handle64(V_I8(v));
+}
+
+void WritePropertyByName(IDispatch* object, const wchar_t* objectName, const wchar_t* name, const VARIANT& value) {
+  Member member;
+  HRESULT hr = FindMember(object, name, &member);
+  ExcepInfo excep;
+  if (SUCCEEDED(hr)) {
+    // The callee only reads its arguments; a shallow copy lends it the value.
+    VARIANT arg = value;
+    DISPID putId = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&arg, &putId, 1, 1};
+    hr = InvokeMember(object, member, DISPATCH_PROPERTYPUT, &params, nullptr, &excep);
+  }
+  if (SUCCEEDED(hr)) return;
+  hr = ObjectError(hr, excep);
+  throw ComError(hr, Describe(L"Writing ", objectName, name, hr, excep));
 }
 
 }  // namespace orv

@@ -21,4 +21,9 @@ void ReadPropertyByName(IDispatch* object, const wchar_t* objectName, const wcha
 // DISP_E_TYPEMISMATCH or DISP_E_OVERFLOW when the value is no whole number.
 HWND ReadWindowHandle(IDispatch* object, const wchar_t* objectName, const wchar_t* name);
 
+// Assigns one property by name (a property put, never a put by reference),
+// found as ReadPropertyByName finds it. Throws ComError naming the property
+// when it is missing or the object refuses the value.
+void WritePropertyByName(IDispatch* object, const wchar_t* objectName, const wchar_t* name, const VARIANT& value);
+
 }  // namespace orv

@@ -120,18 +120,6 @@ STDMETHODIMP OrvOrvaneSettings2::SaveSetting2(BSTR SubKey, BSTR ValueName, Setti
 }
 
 // Not built yet: each method answers E_NOTIMPL with a description.
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
-  return NotAvailable(L"SaveProxySettings");
-}
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettings(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
-  return NotAvailable(L"LoadProxySettings");
-}
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
-  return NotAvailable(L"SaveProxySettings2");
-}
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettings2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
-  return NotAvailable(L"LoadProxySettings2");
-}
 STDMETHODIMP OrvOrvaneSettings2::LoadFont(BSTR, IFontDisp**, BSTR, LONG, LONG, VARIANT_BOOL, IFontDisp**) {
   return NotAvailable(L"LoadFont");
 }
@@ -143,18 +131,6 @@ STDMETHODIMP OrvOrvaneSettings2::LoadFont2(BSTR, IFontDisp**, IDispatch**, VARIA
 }
 STDMETHODIMP OrvOrvaneSettings2::SaveFont2(BSTR, IFontDisp**, IDispatch**, VARIANT_BOOL) {
   return NotAvailable(L"SaveFont2");
-}
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
-  return NotAvailable(L"SaveProxySettingsHT");
-}
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT(BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL) {
-  return NotAvailable(L"LoadProxySettingsHT");
-}
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
-  return NotAvailable(L"SaveProxySettingsHT2");
-}
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
-  return NotAvailable(L"LoadProxySettingsHT2");
 }
 
 }  // namespace orv

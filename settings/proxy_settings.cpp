@@ -1,0 +1,212 @@
+// orvOrvaneSettings2: the proxy settings of client programs, copied between
+// the properties of the caller's proxy object and a group of settings. Two
+// families with their own value and property names; the password is kept
+// only in a stored form of the password cryptor.
+#include <span>
+
+#include "protect/password_cryptor.h"
+#include "server/caller_object.h"
+#include "server/com_error.h"
+#include "settings/orv_settings.h"
+
+namespace orv {
+namespace {
+
+// What a row loads when nothing is stored.
+enum class Fallback { kZero16, kEmptyText, kFalse };
+
+struct ProxyRow {
+  const wchar_t* valueName;
+  SettingDataType_Const type;
+  const wchar_t* property;
+  Fallback fallback;
+  bool password = false;  // stored through the password cryptor
+};
+
+constexpr ProxyRow kHttpProxyRows[] = {
+    {L"AccessType", sdtLong, L"HTTP_AccessType", Fallback::kZero16},
+    {L"Address", sdtString, L"HTTP_Address", Fallback::kEmptyText},
+    {L"BypassList", sdtString, L"HTTP_BypassList", Fallback::kEmptyText},
+    {L"BypassLocal", sdtBoolean, L"HTTP_BypassLocal", Fallback::kFalse},
+    {L"UserName", sdtString, L"HTTP_UserName", Fallback::kEmptyText},
+    {L"Password", sdtString, L"HTTP_Password", Fallback::kEmptyText, true},
+};
+
+constexpr ProxyRow kProxyHtRows[] = {
+    {L"Access Type", sdtLong, L"AccessType", Fallback::kZero16},
+    {L"HTTP Address", sdtString, L"HTTP_Address", Fallback::kEmptyText},
+    {L"HTTPS Address", sdtString, L"HTTPS_Address", Fallback::kEmptyText},
+    {L"FTP Address", sdtString, L"FTP_Address", Fallback::kEmptyText},
+    {L"Bypass List", sdtString, L"BypassList", Fallback::kEmptyText},
+    {L"User Name", sdtString, L"UserName", Fallback::kEmptyText},
+    {L"Password", sdtString, L"Password", Fallback::kEmptyText, true},
+};
+
+// The password is a text setting and comes last, after everything that
+// cannot fail for its sake.
+template <std::size_t N>
+constexpr bool PasswordLastAndOnly(const ProxyRow (&rows)[N]) {
+  for (std::size_t i = 0; i + 1 < N; ++i) {
+    if (rows[i].password) return false;
+  }
+  return rows[N - 1].password && rows[N - 1].type == sdtString;
+}
+static_assert(PasswordLastAndOnly(kHttpProxyRows));
+static_assert(PasswordLastAndOnly(kProxyHtRows));
+
+// Mode 2: protected for the current user, scrambled when that fails.
+constexpr std::int32_t kCurrentUserMode = 2;
+constexpr wchar_t kProxyObject[] = L"ProxySettingsObject";
+
+Variant FallbackValue(Fallback fallback) {
+  switch (fallback) {
+    case Fallback::kZero16: return Variant::I2(0);
+    case Fallback::kFalse: return Variant::Bool(false);
+    case Fallback::kEmptyText: break;
+  }
+  return Variant::Text(L"");
+}
+
+// Plain text lives in memory no longer than it must.
+void Wipe(std::wstring* text) { SecureZeroMemory(text->data(), text->size() * sizeof(wchar_t)); }
+void Wipe(VARIANT* v) {
+  if (V_VT(v) == VT_BSTR && V_BSTR(v)) SecureZeroMemory(V_BSTR(v), SysStringByteLen(V_BSTR(v)));
+}
+
+// The password property's value, as text by the automation rules, in its
+// stored form. Throws when it does not convert or cannot be scrambled.
+Variant StoredPassword(Variant plain, const wchar_t* property) {
+  if (HRESULT hr = VariantChangeType(plain.Get(), plain.Get(), 0, VT_BSTR); FAILED(hr)) {
+    Wipe(plain.Get());
+    throw ComError(hr, std::wstring(kProxyObject) + L"." + property + L" does not convert to a text.");
+  }
+  std::wstring password = Text(V_BSTR(plain.Get()));
+  Wipe(plain.Get());
+  std::wstring stored;
+  const Status status = EncodePassword(password, kCurrentUserMode, &stored);
+  Wipe(&password);
+  Check(status, L"The proxy password has a character that the system's code page cannot store in one byte.");
+  return Variant::Text(stored);
+}
+
+// What the password property gets for a loaded text: its password, or the
+// empty string when the text does not decode.
+Variant LoadedPassword(Variant stored) {
+  Check(VariantChangeType(stored.Get(), stored.Get(), 0, VT_BSTR), L"The stored proxy password is not a text.");
+  std::wstring password = DecodePassword(Text(V_BSTR(stored.Get())));
+  Variant out = Variant::Text(password);
+  Wipe(&password);
+  return out;
+}
+
+// Row by row: a failing row stops the save there, and what was written
+// before it stays written.
+void SaveProxyRows(const SettingsCore& core, const SettingScope& scope, IDispatch* proxy,
+                   std::span<const ProxyRow> rows) {
+  if (!proxy) return;
+  for (const ProxyRow& row : rows) {
+    Variant value;
+    ReadPropertyByName(proxy, kProxyObject, row.property, value.Get());
+    if (row.password) value = StoredPassword(std::move(value), row.property);
+    // An unfitting value writes nothing; the group goes on, as SaveSetting's flag is not read.
+    core.Save(scope, row.valueName, row.type, *value.Get());
+    if (row.password) Wipe(value.Get());
+  }
+}
+
+// Each value on its own, so one may come from an older version's key while
+// its neighbours do not. A failing row stops the load there.
+void LoadProxyRows(const SettingsCore& core, const SettingScope& scope, IDispatch* proxy,
+                   std::span<const ProxyRow> rows) {
+  if (!proxy) return;
+  for (const ProxyRow& row : rows) {
+    bool loaded = false;
+    Variant value = core.Load(scope, row.valueName, row.type, *FallbackValue(row.fallback).Get(), &loaded);
+    if (row.password) value = LoadedPassword(std::move(value));
+    WritePropertyByName(proxy, kProxyObject, row.property, *value.Get());
+    if (row.password) Wipe(value.Get());
+  }
+}
+
+IDispatch* Object(IDispatch** in) { return in ? *in : nullptr; }
+
+SettingScope ScopeOf(BSTR appTitle, LONG major, LONG minor, VARIANT_BOOL userSetting, BSTR subKey) {
+  return {{Text(appTitle), major, minor}, userSetting != VARIANT_FALSE, Text(subKey)};
+}
+
+// The application object is read first, also when there is no proxy object.
+SettingScope ScopeOf(IDispatch** appObject, VARIANT_BOOL userSetting, BSTR subKey) {
+  return {ReadAppIdentity(Object(appObject)), userSetting != VARIANT_FALSE, Text(subKey)};
+}
+
+}  // namespace
+
+STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle,
+                                                   LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) {
+  return Boundary([&]() -> HRESULT {
+    SaveProxyRows(core_, ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), Object(ProxySettingsObject),
+                  kHttpProxyRows);
+    return S_OK;
+  });
+}
+
+STDMETHODIMP OrvOrvaneSettings2::LoadProxySettings(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle,
+                                                   LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) {
+  return Boundary([&]() -> HRESULT {
+    LoadProxyRows(core_, ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), Object(ProxySettingsObject),
+                  kHttpProxyRows);
+    return S_OK;
+  });
+}
+
+STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings2(BSTR SubKey, IDispatch** ProxySettingsObject, IDispatch** AppObject,
+                                                    VARIANT_BOOL UserSetting) {
+  return Boundary([&]() -> HRESULT {
+    SaveProxyRows(core_, ScopeOf(AppObject, UserSetting, SubKey), Object(ProxySettingsObject), kHttpProxyRows);
+    return S_OK;
+  });
+}
+
+STDMETHODIMP OrvOrvaneSettings2::LoadProxySettings2(BSTR SubKey, IDispatch** ProxySettingsObject, IDispatch** AppObject,
+                                                    VARIANT_BOOL UserSetting) {
+  return Boundary([&]() -> HRESULT {
+    LoadProxyRows(core_, ScopeOf(AppObject, UserSetting, SubKey), Object(ProxySettingsObject), kHttpProxyRows);
+    return S_OK;
+  });
+}
+
+STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle,
+                                                     LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) {
+  return Boundary([&]() -> HRESULT {
+    SaveProxyRows(core_, ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), Object(ProxySettingsObject),
+                  kProxyHtRows);
+    return S_OK;
+  });
+}
+
+STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle,
+                                                     LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) {
+  return Boundary([&]() -> HRESULT {
+    LoadProxyRows(core_, ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), Object(ProxySettingsObject),
+                  kProxyHtRows);
+    return S_OK;
+  });
+}
+
+STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT2(BSTR SubKey, IDispatch** ProxySettingsObject,
+                                                      IDispatch** AppObject, VARIANT_BOOL UserSetting) {
+  return Boundary([&]() -> HRESULT {
+    SaveProxyRows(core_, ScopeOf(AppObject, UserSetting, SubKey), Object(ProxySettingsObject), kProxyHtRows);
+    return S_OK;
+  });
+}
+
+STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT2(BSTR SubKey, IDispatch** ProxySettingsObject,
+                                                      IDispatch** AppObject, VARIANT_BOOL UserSetting) {
+  return Boundary([&]() -> HRESULT {
+    LoadProxyRows(core_, ScopeOf(AppObject, UserSetting, SubKey), Object(ProxySettingsObject), kProxyHtRows);
+    return S_OK;
+  });
+}
+
+}  // namespace orv
