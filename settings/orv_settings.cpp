@@ -144,18 +144,6 @@ STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings2(BSTR, IDispatch**, IDispatch
 STDMETHODIMP OrvOrvaneSettings2::LoadProxySettings2(BSTR, IDispatch**, IDispatch**, VARIANT_BOOL) {
   return NotAvailable(L"LoadProxySettings2");
 }
-STDMETHODIMP OrvOrvaneSettings2::LoadFont(BSTR, IFontDisp**, BSTR, LONG, LONG, VARIANT_BOOL, IFontDisp**) {
-  return NotAvailable(L"LoadFont");
-}
-STDMETHODIMP OrvOrvaneSettings2::SaveFont(BSTR, IFontDisp**, BSTR, LONG, LONG, VARIANT_BOOL) {
-  return NotAvailable(L"SaveFont");
-}
-STDMETHODIMP OrvOrvaneSettings2::LoadFont2(BSTR, IFontDisp**, IDispatch**, VARIANT_BOOL, IFontDisp**) {
-  return NotAvailable(L"LoadFont2");
-}
-STDMETHODIMP OrvOrvaneSettings2::SaveFont2(BSTR, IFontDisp**, IDispatch**, VARIANT_BOOL) {
-  return NotAvailable(L"SaveFont2");
-}
 STDMETHODIMP OrvOrvaneSettings2::SaveFormPlacement(BSTR, BSTR, IDispatch**, BSTR, LONG, LONG, VARIANT_BOOL,
                                                    VARIANT_BOOL*) {
   return NotAvailable(L"SaveFormPlacement");
