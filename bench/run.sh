@@ -27,5 +27,8 @@ cmake/wine-run.sh "$bin/registry_bench.exe" | tr -d '\r'
 echo "== orvOrvaneSettings2 against direct Win32 calls (target: LoadSetting at most 1.3)"
 cmake/wine-run.sh "$bin/settings_bench.exe" | tr -d '\r'
 
+echo "== LoadFont against the eight values read directly and OleCreateFontIndirect (target: at most 1.3)"
+cmake/wine-run.sh "$bin/font_bench.exe" | tr -d '\r'
+
 echo "== Quorlet start-up and exit against a minimal window program (target: at most 1.5)"
 bench/quorlet_start.sh 10
