@@ -32,5 +32,8 @@ xvfb-run -a -s "-screen 0 1024x768x24" cmake/wine-run.sh "$bin/list_view_bench.e
 echo "== Proxy settings against direct Win32 calls with one protect/unprotect pair (target: save and load at most 1.3)"
 cmake/wine-run.sh "$bin/proxy_bench.exe" | tr -d '\r'
 
+echo "== LoadFont against the eight values read directly and OleCreateFontIndirect (target: at most 1.3)"
+cmake/wine-run.sh "$bin/font_bench.exe" | tr -d '\r'
+
 echo "== Quorlet start-up and exit against a minimal window program (target: at most 1.5)"
 bench/quorlet_start.sh 10

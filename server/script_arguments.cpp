@@ -6,12 +6,18 @@
 namespace orv {
 namespace {
 
-bool IsInterface(ITypeInfo* info, HREFTYPE ref) {
+// Through aliases: stdole's IFontDisp is an alias of the dispinterface Font.
+bool IsInterface(ITypeInfo* info, HREFTYPE ref, int depth = 0) {
   ComPtr<ITypeInfo> referenced;
-  if (FAILED(info->GetRefTypeInfo(ref, referenced.Put()))) return false;
+  if (depth > 8 || FAILED(info->GetRefTypeInfo(ref, referenced.Put()))) return false;
   TYPEATTR* attr = nullptr;
   if (FAILED(referenced->GetTypeAttr(&attr))) return false;
-  const bool result = attr->typekind == TKIND_INTERFACE || attr->typekind == TKIND_DISPATCH;
+  bool result = attr->typekind == TKIND_INTERFACE || attr->typekind == TKIND_DISPATCH;
+  if (attr->typekind == TKIND_ALIAS && attr->tdescAlias.vt == VT_USERDEFINED) {
+    const HREFTYPE aliased = attr->tdescAlias.hreftype;
+    referenced->ReleaseTypeAttr(attr);
+    return IsInterface(referenced.Get(), aliased, depth + 1);
+  }
   referenced->ReleaseTypeAttr(attr);
   return result;
 }

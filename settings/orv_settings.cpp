@@ -9,11 +9,6 @@ const IID kIidOrvOrvaneSettings2V0 = {0xCCCCB5ED, 0x5749, 0x4676, {0xB4, 0x52, 0
 
 namespace {
 
-HRESULT NotAvailable(const wchar_t* method) {
-  return ReportError(E_NOTIMPL, std::wstring(method) + L" is not available in this build of Brindle0200.",
-                     IID__orvOrvaneSettings2, OrvOrvaneSettings2::kErrorSource);
-}
-
 void SetFlag(VARIANT_BOOL* flag, bool value) {
   if (flag) *flag = value ? VARIANT_TRUE : VARIANT_FALSE;
 }
@@ -117,20 +112,6 @@ STDMETHODIMP OrvOrvaneSettings2::SaveSetting2(BSTR SubKey, BSTR ValueName, Setti
     SetFlag(ret, saved);
     return S_OK;
   });
-}
-
-// Not built yet: each method answers E_NOTIMPL with a description.
-STDMETHODIMP OrvOrvaneSettings2::LoadFont(BSTR, IFontDisp**, BSTR, LONG, LONG, VARIANT_BOOL, IFontDisp**) {
-  return NotAvailable(L"LoadFont");
-}
-STDMETHODIMP OrvOrvaneSettings2::SaveFont(BSTR, IFontDisp**, BSTR, LONG, LONG, VARIANT_BOOL) {
-  return NotAvailable(L"SaveFont");
-}
-STDMETHODIMP OrvOrvaneSettings2::LoadFont2(BSTR, IFontDisp**, IDispatch**, VARIANT_BOOL, IFontDisp**) {
-  return NotAvailable(L"LoadFont2");
-}
-STDMETHODIMP OrvOrvaneSettings2::SaveFont2(BSTR, IFontDisp**, IDispatch**, VARIANT_BOOL) {
-  return NotAvailable(L"SaveFont2");
 }
 
 }  // namespace orv

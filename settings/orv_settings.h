@@ -93,6 +93,10 @@ class OrvOrvaneSettings2 final : public DispatchObject<_orvOrvaneSettings2> {
     return ComBoundary(IID__orvOrvaneSettings2, kErrorSource, std::forward<Body>(body));
   }
 
+  // The font methods' work, shared by the plain and the "2" forms.
+  void SaveFontTo(const SettingScope& scope, IFontDisp** value) const;
+  ComPtr<IFontDisp> LoadFontFrom(const SettingScope& scope, IFontDisp** defaultFont) const;
+
   SettingsCore core_;
 };
 
