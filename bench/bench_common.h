@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,16 @@ inline double Now() {
   LARGE_INTEGER t;
   QueryPerformanceCounter(&t);
   return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+// One object of a class of the server loaded from beside the benchmark; a
+// benchmark without it has nothing to measure, so the program ends.
+template <class Loader, class Ptr>
+void CreateOrExit(const Loader& server, REFCLSID clsid, Ptr* out) {
+  if (!server.Loaded() || FAILED(server.Create(clsid, out))) {
+    std::fprintf(stderr, "cannot load Brindle0200.dll\n");
+    std::exit(1);
+  }
 }
 
 // Best of several rounds, so a stray pause on the machine does not count.

@@ -46,10 +46,7 @@ int main() {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   orv::test::ServerLoader server;
   ComPtr<_orvRegistry2> reg;
-  if (!server.Loaded() || FAILED(server.Create(CLSID_orvRegistry2, &reg))) {
-    std::fprintf(stderr, "cannot load Brindle0200.dll\n");
-    return 1;
-  }
+  orv::bench::CreateOrExit(server, CLSID_orvRegistry2, &reg);
   const std::wstring single = std::wstring(kBase) + L"\\Single";
   const std::wstring many = std::wstring(kBase) + L"\\Many";
   SHDeleteKeyW(HKEY_CURRENT_USER, kBase);

@@ -64,10 +64,7 @@ int main() {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   orv::test::ServerLoader server;
   ComPtr<_orvOrvaneSettings2> store;
-  if (!server.Loaded() || FAILED(server.Create(CLSID_orvOrvaneSettings2, &store))) {
-    std::fprintf(stderr, "cannot load Brindle0200.dll\n");
-    return 1;
-  }
+  orv::bench::CreateOrExit(server, CLSID_orvOrvaneSettings2, &store);
   const std::wstring prefix = L"OrvaneBench " + std::to_wstring(GetCurrentProcessId());
   VARIANT missing;
   V_VT(&missing) = VT_ERROR;

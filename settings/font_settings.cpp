@@ -7,6 +7,7 @@
 
 #include "server/caller_object.h"
 #include "server/com_error.h"
+#include "settings/method_arguments.h"
 #include "settings/orv_settings.h"
 #include "support/text_routines.h"
 
@@ -155,9 +156,6 @@ SHORT LowWord(const Variant& v) {
   Check(esLoWord(V_I4(v.Get()), &out), L"The low word of a font value could not be taken.");
   return out;
 }
-
-IDispatch* Object(IDispatch** in) { return in ? *in : nullptr; }
-IDispatch* Object(IFontDisp** in) { return in ? *in : nullptr; }
 
 SettingScope FontScope(BSTR subKey, AppIdentity app, VARIANT_BOOL userSetting) {
   return {std::move(app), userSetting != VARIANT_FALSE, Text(subKey)};

@@ -5,6 +5,7 @@
 
 #include "server/caller_object.h"
 #include "server/com_error.h"
+#include "settings/method_arguments.h"
 #include "settings/orv_settings.h"
 #include "support/screen_routines.h"
 
@@ -16,12 +17,6 @@ static_assert(sizeof(WINDOWPLACEMENT) == kRecordSize, "the stored record is the 
 
 constexpr HRESULT kOverflow = static_cast<HRESULT>(0x800A0006);   // "Overflow"
 constexpr HRESULT kDivByZero = static_cast<HRESULT>(0x800A000B);  // "Division by zero"
-
-void SetFlag(VARIANT_BOOL* flag, bool value) {
-  if (flag) *flag = value ? VARIANT_TRUE : VARIANT_FALSE;
-}
-
-IDispatch* Object(IDispatch** in) { return in ? *in : nullptr; }
 
 HWND FormWindow(IDispatch* form) { return ReadWindowHandle(form, L"FormObject", L"hWnd"); }
 
@@ -123,14 +118,6 @@ void LoadPlacementTwips(const SettingsCore& core, SettingScope scope, BSTR value
   LoadPlacement(core, std::move(scope), valueName, form, minimized, width, height, success);
 }
 
-SettingScope ScopeOf(BSTR appTitle, LONG major, LONG minor, VARIANT_BOOL userSetting, BSTR subKey) {
-  return {{Text(appTitle), major, minor}, userSetting != VARIANT_FALSE, Text(subKey)};
-}
-
-SettingScope AppScope(IDispatch** appObject, VARIANT_BOOL userSetting, BSTR subKey) {
-  return {ReadAppIdentity(Object(appObject)), userSetting != VARIANT_FALSE, Text(subKey)};
-}
-
 // Runs one of the methods with its success flag: False from the start, True
 // only when the body says so.
 template <class Body>
@@ -183,7 +170,7 @@ STDMETHODIMP OrvOrvaneSettings2::SaveFormPlacement2(BSTR SubKey, BSTR ValueName,
                                                     IDispatch** AppObject, VARIANT_BOOL UserSetting,
                                                     VARIANT_BOOL* lpSuccess) {
   return Boundary([&] {
-    SettingScope scope = AppScope(AppObject, UserSetting, SubKey);
+    SettingScope scope = ScopeOf(AppObject, UserSetting, SubKey);
     return WithFlag(lpSuccess,
                     [&](bool* ok) { SavePlacement(core_, std::move(scope), ValueName, Object(FormObject), ok); });
   });
@@ -194,7 +181,7 @@ STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacementPx2(BSTR SubKey, BSTR ValueNam
                                                       LONG FixedHeight, VARIANT_BOOL UserSetting,
                                                       VARIANT_BOOL* lpSuccess) {
   return Boundary([&] {
-    SettingScope scope = AppScope(AppObject, UserSetting, SubKey);
+    SettingScope scope = ScopeOf(AppObject, UserSetting, SubKey);
     return WithFlag(lpSuccess, [&](bool* ok) {
       LoadPlacement(core_, std::move(scope), ValueName, Object(FormObject), SetMinimized != VARIANT_FALSE, FixedWidth,
                     FixedHeight, ok);
@@ -207,7 +194,7 @@ STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacement2(BSTR SubKey, BSTR ValueName,
                                                     float FixedHeight, VARIANT_BOOL UserSetting,
                                                     VARIANT_BOOL* lpSuccess) {
   return Boundary([&] {
-    SettingScope scope = AppScope(AppObject, UserSetting, SubKey);
+    SettingScope scope = ScopeOf(AppObject, UserSetting, SubKey);
     return WithFlag(lpSuccess, [&](bool* ok) {
       LoadPlacementTwips(core_, std::move(scope), ValueName, Object(FormObject), SetMinimized != VARIANT_FALSE,
                          FixedWidth, FixedHeight, ok);

@@ -9,6 +9,7 @@
 
 #include "server/caller_object.h"
 #include "server/com_error.h"
+#include "settings/method_arguments.h"
 #include "settings/orv_settings.h"
 #include "support/screen_routines.h"
 
@@ -16,8 +17,6 @@ namespace orv {
 namespace {
 
 constexpr HRESULT kObjectRequired = static_cast<HRESULT>(0x800A01A8);  // "Object required"
-
-IDispatch* Object(IDispatch** in) { return in ? *in : nullptr; }
 
 std::wstring ColumnValueName(LONG column) { return L"Column " + std::to_wstring(column) + L" Width"; }
 
@@ -104,14 +103,6 @@ void LoadColumns(const SettingsCore& core, const SettingScope& scope, IDispatch*
   }
 }
 
-SettingScope ScopeOf(BSTR appTitle, LONG major, LONG minor, VARIANT_BOOL userSetting, BSTR subKey) {
-  return {{Text(appTitle), major, minor}, userSetting != VARIANT_FALSE, Text(subKey)};
-}
-
-SettingScope AppScope(IDispatch** appObject, VARIANT_BOOL userSetting, BSTR subKey) {
-  return {ReadAppIdentity(Object(appObject)), userSetting != VARIANT_FALSE, Text(subKey)};
-}
-
 }  // namespace
 
 STDMETHODIMP OrvOrvaneSettings2::SaveListViewColumns(BSTR SubKey, IDispatch** ListViewObject, BSTR AppTitle,
@@ -133,7 +124,7 @@ STDMETHODIMP OrvOrvaneSettings2::LoadListViewColumns(BSTR SubKey, IDispatch** Li
 STDMETHODIMP OrvOrvaneSettings2::SaveListViewColumns2(BSTR SubKey, IDispatch** ListViewObject, IDispatch** AppObject,
                                                       VARIANT_BOOL UserSetting) {
   return Boundary([&] {
-    SaveColumns(core_, AppScope(AppObject, UserSetting, SubKey), Object(ListViewObject));
+    SaveColumns(core_, ScopeOf(AppObject, UserSetting, SubKey), Object(ListViewObject));
     return S_OK;
   });
 }
@@ -141,7 +132,7 @@ STDMETHODIMP OrvOrvaneSettings2::SaveListViewColumns2(BSTR SubKey, IDispatch** L
 STDMETHODIMP OrvOrvaneSettings2::LoadListViewColumns2(BSTR SubKey, IDispatch** ListViewObject, IDispatch** AppObject,
                                                       VARIANT_BOOL UserSetting) {
   return Boundary([&] {
-    LoadColumns(core_, AppScope(AppObject, UserSetting, SubKey), Object(ListViewObject));
+    LoadColumns(core_, ScopeOf(AppObject, UserSetting, SubKey), Object(ListViewObject));
     return S_OK;
   });
 }

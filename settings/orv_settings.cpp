@@ -1,25 +1,14 @@
 #include "settings/orv_settings.h"
 
 #include "server/com_error.h"
+#include "settings/method_arguments.h"
 
 namespace orv {
 
 // {CCCCB5ED-5749-4676-B452-B88AA992213E}
 const IID kIidOrvOrvaneSettings2V0 = {0xCCCCB5ED, 0x5749, 0x4676, {0xB4, 0x52, 0xB8, 0x8A, 0xA9, 0x92, 0x21, 0x3E}};
 
-namespace {
-
-void SetFlag(VARIANT_BOOL* flag, bool value) {
-  if (flag) *flag = value ? VARIANT_TRUE : VARIANT_FALSE;
-}
-
-IDispatch* Object(IDispatch** in) { return in ? *in : nullptr; }
-
-SettingScope ScopeOf(BSTR appTitle, LONG major, LONG minor, VARIANT_BOOL userSetting, BSTR subKey) {
-  return {{Text(appTitle), major, minor}, userSetting != VARIANT_FALSE, Text(subKey)};
-}
-
-}  // namespace
+namespace {}  // namespace
 
 HRESULT OrvOrvaneSettings2::Create(ComPtr<OrvOrvaneSettings2>* out) {
   ComPtr<OrvRegistry2> registry;

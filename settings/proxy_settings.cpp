@@ -7,6 +7,7 @@
 #include "protect/password_cryptor.h"
 #include "server/caller_object.h"
 #include "server/com_error.h"
+#include "settings/method_arguments.h"
 #include "settings/orv_settings.h"
 
 namespace orv {
@@ -126,17 +127,6 @@ void LoadProxyRows(const SettingsCore& core, const SettingScope& scope, IDispatc
     WritePropertyByName(proxy, kProxyObject, row.property, *value.Get());
     if (row.password) Wipe(value.Get());
   }
-}
-
-IDispatch* Object(IDispatch** in) { return in ? *in : nullptr; }
-
-SettingScope ScopeOf(BSTR appTitle, LONG major, LONG minor, VARIANT_BOOL userSetting, BSTR subKey) {
-  return {{Text(appTitle), major, minor}, userSetting != VARIANT_FALSE, Text(subKey)};
-}
-
-// The application object is read first, also when there is no proxy object.
-SettingScope ScopeOf(IDispatch** appObject, VARIANT_BOOL userSetting, BSTR subKey) {
-  return {ReadAppIdentity(Object(appObject)), userSetting != VARIANT_FALSE, Text(subKey)};
 }
 
 }  // namespace

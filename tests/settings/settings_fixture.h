@@ -15,6 +15,7 @@
 
 #include "brindle/brindle_idl.h"
 #include "support/com_types.h"
+#include "tests/common/named_object.h"
 #include "tests/common/raw_registry.h"
 #include "tests/common/server_loader.h"
 
@@ -206,9 +207,9 @@ inline std::wstring LastErrorDescription() {
 // script class instance does under Wine: GetIDsOfNames answers E_NOTIMPL and
 // names are found through IDispatchEx. A property whose value is VT_ERROR
 // raises that error when read, with a description.
-class TestAppObject final : public IDispatchEx {
+class TestAppObject final : public NamedObject<Arg> {
  public:
-  explicit TestAppObject(bool scriptLike = false) : scriptLike_(scriptLike) {}
+  explicit TestAppObject(bool scriptLike = false) : NamedObject(scriptLike) {}
   static ComPtr<TestAppObject> Make(const std::wstring& title, LONG major, LONG minor, bool scriptLike = false) {
     auto app = ComPtr<TestAppObject>::Attach(new TestAppObject(scriptLike));
     app->Set(L"Title", Arg::Text(title));
@@ -217,49 +218,15 @@ class TestAppObject final : public IDispatchEx {
     return app;
   }
 
-  void Set(const std::wstring& name, Arg value) { props_[Upper(name)] = std::move(value); }
-  void Remove(const std::wstring& name) { props_.erase(Upper(name)); }
   const std::vector<std::wstring>& Reads() const { return reads_; }
 
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || (scriptLike_ && iid == __uuidof(IDispatchEx))) {
-      *out = static_cast<IDispatchEx*>(this);
-      AddRef();
-      return S_OK;
-    }
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG r = --refs_;
-    if (r == 0) delete this;
-    return r;
-  }
-  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-    *n = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-    if (scriptLike_) return E_NOTIMPL;
-    return count == 1 ? Find(names[0], ids) : E_INVALIDARG;
-  }
-  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
-                      UINT*) override {
-    return InvokeEx(id, 0, flags, params, result, excep, nullptr);
-  }
-  STDMETHODIMP GetDispID(BSTR name, DWORD, DISPID* id) override { return Find(name, id); }
-  STDMETHODIMP InvokeEx(DISPID id, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO* excep,
-                        IServiceProvider*) override {
-    if (id < 1 || id > static_cast<DISPID>(order_.size())) return DISP_E_MEMBERNOTFOUND;
+ private:
+  HRESULT Answer(const std::wstring& name, Arg* value, WORD flags, DISPPARAMS*, VARIANT* result,
+                 EXCEPINFO* excep) override {
     if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
-    const std::wstring& name = order_[id - 1];
     reads_.push_back(name);
-    auto it = props_.find(name);
-    if (it == props_.end()) return DISP_E_MEMBERNOTFOUND;
-    const VARIANT& v = *it->second;
+    if (!value) return DISP_E_MEMBERNOTFOUND;
+    const VARIANT& v = **value;
     if (V_VT(&v) == VT_ERROR) {
       if (excep) {
         *excep = EXCEPINFO{};
@@ -271,39 +238,7 @@ class TestAppObject final : public IDispatchEx {
     }
     return result ? VariantCopy(result, const_cast<VARIANT*>(&v)) : S_OK;
   }
-  STDMETHODIMP DeleteMemberByName(BSTR, DWORD) override { return E_NOTIMPL; }
-  STDMETHODIMP DeleteMemberByDispID(DISPID) override { return E_NOTIMPL; }
-  STDMETHODIMP GetMemberProperties(DISPID, DWORD, DWORD*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetMemberName(DISPID, BSTR*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetNextDispID(DWORD, DISPID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetNameSpaceParent(IUnknown**) override { return E_NOTIMPL; }
 
- private:
-  static std::wstring Upper(std::wstring s) {
-    for (auto& c : s) c = static_cast<wchar_t>(towupper(c));
-    return s;
-  }
-  HRESULT Find(const wchar_t* name, DISPID* id) {
-    const std::wstring key = Upper(name ? name : L"");
-    if (!props_.count(key)) {
-      *id = DISPID_UNKNOWN;
-      return DISP_E_UNKNOWNNAME;
-    }
-    for (std::size_t i = 0; i < order_.size(); ++i) {
-      if (order_[i] == key) {
-        *id = static_cast<DISPID>(i + 1);
-        return S_OK;
-      }
-    }
-    order_.push_back(key);
-    *id = static_cast<DISPID>(order_.size());
-    return S_OK;
-  }
-
-  bool scriptLike_;
-  ULONG refs_ = 1;
-  std::map<std::wstring, Arg> props_;
-  std::vector<std::wstring> order_;  // DISPID - 1 -> name
   std::vector<std::wstring> reads_;
 };
 
