@@ -4,20 +4,7 @@
 ' (No Option Explicit: Wine's VBScript rejects it next to a class.)
 On Error Resume Next
 
-Class ScriptApp
-  Public Title
-  Public Major
-  Public Minor
-End Class
 
-' A registry value read by WScript.Shell, independently of the library;
-' Empty when it is not there.
-Function ReadReg(path)
-  On Error Resume Next
-  ReadReg = Empty
-  ReadReg = shell.RegRead(path)
-  Err.Clear
-End Function
 
 Randomize
 Dim shell, store, app, title, fontKey, ok

@@ -3,11 +3,6 @@
 ' password checked with WScript.Shell. Prints its own closing tally.
 ' (No Option Explicit: Wine's VBScript rejects it next to a class.)
 
-Class ScriptApp
-    Public Title
-    Public Major
-    Public Minor
-End Class
 
 Class ScriptProxy
     Public HTTP_AccessType
@@ -24,11 +19,6 @@ Class ScriptProxy
     Public Password
 End Class
 
-Function ReadReg(path)
-    On Error Resume Next
-    ReadReg = Empty
-    ReadReg = shell.RegRead(path)
-End Function
 
 Const family = "Software\Larkspur Forge\Orvane\"
 Randomize

@@ -4,11 +4,6 @@
 ' (No Option Explicit: Wine's VBScript rejects it next to a class.)
 On Error Resume Next
 
-Class ScriptApp
-  Public Title
-  Public Major
-  Public Minor
-End Class
 
 Dim ok
 

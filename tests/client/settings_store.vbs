@@ -4,11 +4,6 @@
 ' Prints its own closing tally; cscript reports no run-time error by itself.
 ' (No Option Explicit: Wine's VBScript rejects it next to a class.)
 
-Class ScriptApp
-    Public Title
-    Public Major
-    Public Minor
-End Class
 
 Class AppWithoutMinor
     Public Title
@@ -26,13 +21,6 @@ Sub Expect(condition, what)
     End If
 End Sub
 
-' A registry value read by WScript.Shell, independently of the library;
-' Empty when it is not there.
-Function ReadReg(path)
-    On Error Resume Next
-    ReadReg = Empty
-    ReadReg = shell.RegRead(path)
-End Function
 
 Const sdtString = 0
 Const sdtLong = 1

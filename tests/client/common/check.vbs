@@ -1,6 +1,6 @@
 ' Shared by the client scripts: each check counts as passed or failed, and
 ' an automation error raised by the checked expression counts as a failure.
-' Loaded with ExecuteGlobal, so it declares globals only.
+' Put in front of each script, so it declares globals only.
 Dim passed, failed
 passed = 0
 failed = 0
@@ -22,3 +22,19 @@ End Sub
 Sub Tally()
   WScript.Echo passed & " passed, " & failed & " failed"
 End Sub
+
+' The application object a family script passes: a class with the three properties.
+Class ScriptApp
+  Public Title
+  Public Major
+  Public Minor
+End Class
+
+' A registry value read by WScript.Shell, independently of the library;
+' Empty when it is not there.
+Function ReadReg(path)
+  On Error Resume Next
+  ReadReg = Empty
+  ReadReg = CreateObject("WScript.Shell").RegRead(path)
+  Err.Clear
+End Function
