@@ -148,11 +148,15 @@ expect "64-bit script creates both classes by ProgID" "created REG_DWORD 7" \
 run_setup "second install"
 check_installed "second install"
 
-# ---- Uninstall: _?= runs it in place, so Windows keeps the running
-# Uninstall.exe for the caller to remove (Wine deletes it).
+# ---- Uninstall. _?= runs it in place instead of from a copy in %TEMP% (a
+# second emulated process), but only when it is unquoted: a batch file gives
+# the exact command line. Windows keeps the running Uninstall.exe for the
+# caller to remove.
 
+batch=$build/installer-test/uninstall.cmd
+printf '@"%s\\Uninstall.exe" /S _?=%s\r\n@exit %%ERRORLEVEL%%\r\n' "$dir64" "$dir64" >"$batch"
 t=$(date +%s)
-"$W" "$dir64\\Uninstall.exe" /S "_?=$dir64" >/dev/null 2>&1
+"$W" cmd /c "$(orv_winpath "$batch")" >/dev/null 2>&1
 rc=$?
 /usr/lib/wine/wineserver -w
 echo "silent uninstall took $(seconds "$t") s"
