@@ -13,6 +13,7 @@ packages=(
   googletest clang libclang-rt-14-dev
   util-linux
   pwgen
+  nsis
 )
 
 # Where the kernel runs no 32-bit code (IA-32 emulation off), qemu-user runs
