@@ -20,17 +20,38 @@ orv_can_run_32bit() {
   "$ORV_WINE32" --version >/dev/null 2>&1
 }
 
-# Creates the prefix once, without prompts; later calls only wait for the lock.
+# A prefix just as wineboot leaves it, made once; every prefix the project
+# uses (the tests' own, the installer test's fresh ones) starts as a copy, so
+# a new machine pays for wineboot only once.
+orv_pristine_prefix=$orv_root/build/wineprefix.pristine
+
+orv_make_pristine_prefix() {
+  [ -f "$orv_pristine_prefix/.orv-ready" ] && return 0
+  mkdir -p "$(dirname "$orv_pristine_prefix")"
+  (
+    flock 8
+    if [ ! -f "$orv_pristine_prefix/.orv-ready" ]; then
+      echo "Creating a Wine prefix in $orv_pristine_prefix" >&2
+      rm -rf "$orv_pristine_prefix"
+      WINEPREFIX=$orv_pristine_prefix "$ORV_WINE64" wineboot -i >/dev/null 2>&1 || true
+      WINEPREFIX=$orv_pristine_prefix /usr/lib/wine/wineserver -w || true
+      [ -f "$orv_pristine_prefix/system.reg" ] || { echo "wineboot failed to create $orv_pristine_prefix" >&2; exit 1; }
+      touch "$orv_pristine_prefix/.orv-ready"
+    fi
+  ) 8>"$orv_pristine_prefix.lock"
+}
+
+# Makes $WINEPREFIX once, a copy of the pristine prefix; later calls only
+# wait for the lock.
 orv_ensure_prefix() {
   [ -f "$WINEPREFIX/.orv-ready" ] && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
+  orv_make_pristine_prefix || return 1
   (
     flock 9
     if [ ! -f "$WINEPREFIX/.orv-ready" ]; then
-      echo "Creating the Wine prefix in $WINEPREFIX" >&2
-      "$ORV_WINE64" wineboot -i >/dev/null 2>&1 || true
-      /usr/lib/wine/wineserver -w || true
-      [ -f "$WINEPREFIX/system.reg" ] || { echo "wineboot failed to create $WINEPREFIX" >&2; exit 1; }
+      rm -rf "$WINEPREFIX"
+      cp -a "$orv_pristine_prefix" "$WINEPREFIX" || exit 1
       touch "$WINEPREFIX/.orv-ready"
     fi
   ) 9>"$WINEPREFIX.lock"
