@@ -115,11 +115,16 @@ TEST(PasswordCryptor, BothFormsUseTheAnsiCodePage) {
 
 // Scrambling refuses double-byte characters; code page 1252 has none, so
 // this runs only where the system's code page is a double-byte one (the
-// Japanese run of this program).
+// Japanese run of this program, x64 only). Not built for 32 bits: no run
+// has such a code page there, and under qemu-i386 the emulated process dies
+// when this test skips itself.
+#ifdef _WIN64
 TEST(PasswordCryptor, DoubleByteCodePage) {
-  CPINFO info{};
-  if (!GetCPInfo(CP_ACP, &info) || info.MaxCharSize < 2) GTEST_SKIP() << "code page " << GetACP() << " is single-byte";
   const std::wstring password = L"a\x3042";  // HIRAGANA A
+  char bytes[8] = {};
+  if (WideCharToMultiByte(CP_ACP, 0, &password[1], 1, bytes, sizeof bytes, nullptr, nullptr) != 2) {
+    GTEST_SKIP() << "code page " << GetACP() << " has no double-byte hiragana";
+  }
   std::wstring stored = L"kept";
   EXPECT_EQ(ScramblePassword(password, &stored), kOverflow);
   EXPECT_EQ(EncodePassword(password, 0, &stored), kOverflow);
@@ -130,6 +135,7 @@ TEST(PasswordCryptor, DoubleByteCodePage) {
   EXPECT_EQ(UnscramblePassword(L"7D00"), L"");
   EXPECT_EQ(UnscramblePassword(L"9E00"), L"a");
 }
+#endif
 
 using PasswordCryptorSeam = test::FakeServiceTest;
 
