@@ -62,12 +62,11 @@ endfunction()
 set(ORV_SERVER_TEST_LIBS gtest gtest_main brindle_guids orv_support ole32 oleaut32 advapi32 uuid user32 gdi32
     comctl32 version)
 
-# Runs a test program on a virtual display of its own.
+# Runs a test program on a virtual display of its own, alone, in a wineserver
+# of its own (see cmake/display-run.sh).
 function(orv_add_display_test target)
-  add_test(NAME ${target}
-    COMMAND xvfb-run -a -s "-screen 0 1024x768x24" ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${target}>)
-  # xvfb-run -a can hand two tests started together the same display number.
-  set_tests_properties(${target} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 1200 RESOURCE_LOCK virtual_display)
+  add_test(NAME ${target} COMMAND bash ${PROJECT_SOURCE_DIR}/cmake/display-run.sh $<TARGET_FILE:${target}>)
+  set_tests_properties(${target} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 1200 RUN_SERIAL TRUE)
 endfunction()
 
 # A test program that loads Brindle0200.dll from bin/, as tests/common/server_loader.h
