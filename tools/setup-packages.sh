@@ -8,7 +8,7 @@ packages=(
   mingw-w64-tools binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   libwine-dev
   wine wine64 wine32:i386
-  xvfb xdotool xclip imagemagick x11-utils
+  xvfb xauth xdotool xclip imagemagick x11-utils
   fonts-wine fonts-liberation python3
   googletest clang libclang-rt-14-dev
   util-linux
