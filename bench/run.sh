@@ -28,7 +28,7 @@ echo "== orvOrvaneSettings2 against direct Win32 calls (target: LoadSetting at m
 cmake/wine-run.sh "$bin/settings_bench.exe" | tr -d '\r'
 
 echo "== LoadListViewColumns of 20 columns against direct reads and LVM_SETCOLUMNWIDTH (target: at most 1.3)"
-xvfb-run -a -s "-screen 0 1024x768x24" cmake/wine-run.sh "$bin/list_view_bench.exe" | tr -d '\r'
+bash cmake/display-run.sh "$bin/list_view_bench.exe" | tr -d '\r'
 echo "== Proxy settings against direct Win32 calls with one protect/unprotect pair (target: save and load at most 1.3)"
 cmake/wine-run.sh "$bin/proxy_bench.exe" | tr -d '\r'
 
