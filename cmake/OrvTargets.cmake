@@ -25,7 +25,7 @@ endif()
 # Exit code 77 marks a test that this machine cannot run.
 # GROUPED marks a program that needs nothing of its own (no server, no
 # registry keys): in the x86 build, where every process may start under
-# emulation at about a minute each, these run together as one program.
+# emulation at about a minute each, these join the one test program.
 function(orv_add_gtest target)
   cmake_parse_arguments(ARG "GROUPED" "" "SOURCES;LIBS" ${ARGN})
   if(ARG_GROUPED AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86")
@@ -40,23 +40,23 @@ function(orv_add_gtest target)
   set_tests_properties(${target} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 1200)
 endfunction()
 
+# The x86 test programs as one, on a virtual display for those that make
+# windows, in the zone the key tests want: a 32-bit process may start under
+# emulation here at about a minute each.
 function(orv_add_grouped_tests)
   get_property(sources GLOBAL PROPERTY ORV_GROUPED_SOURCES)
-  if(sources)
-    get_property(libs GLOBAL PROPERTY ORV_GROUPED_LIBS)
-    list(REMOVE_DUPLICATES libs)
-    orv_add_gtest(grouped_tests SOURCES ${sources} LIBS ${libs})
+  get_property(libs GLOBAL PROPERTY ORV_GROUPED_LIBS)
+  get_property(server_sources GLOBAL PROPERTY ORV_GROUPED_SERVER_SOURCES)
+  list(APPEND sources ${server_sources})
+  if(NOT sources)
+    return()
   endif()
-  # The x86 server tests as one program, on a virtual display for those that
-  # make windows, in the zone the key tests want.
-  get_property(sources GLOBAL PROPERTY ORV_GROUPED_SERVER_SOURCES)
-  if(sources)
-    orv_add_executable(grouped_server_tests ${sources})
-    target_link_libraries(grouped_server_tests PRIVATE ${ORV_SERVER_TEST_LIBS})
-    add_dependencies(grouped_server_tests Brindle0200)
-    orv_add_display_test(grouped_server_tests)
-    set_tests_properties(grouped_server_tests PROPERTIES ENVIRONMENT "TZ=Asia/Kathmandu")
-  endif()
+  list(REMOVE_DUPLICATES libs)
+  orv_add_executable(grouped_tests ${sources})
+  target_link_libraries(grouped_tests PRIVATE ${libs} ${ORV_SERVER_TEST_LIBS})
+  add_dependencies(grouped_tests Brindle0200)
+  orv_add_display_test(grouped_tests)
+  set_tests_properties(grouped_tests PROPERTIES ENVIRONMENT "TZ=Asia/Kathmandu")
 endfunction()
 
 set(ORV_SERVER_TEST_LIBS gtest gtest_main brindle_guids orv_support ole32 oleaut32 advapi32 uuid user32 gdi32

@@ -21,7 +21,7 @@ HRESULT Get(IDispatch* app, const wchar_t* name, WORD flags, VARIANT* out) {
 
 // Read late-bound, in whatever letter case the caller spells the name, and
 // with the flags the settings store passes.
-TEST(AppObject, AnswersEveryPropertyLateBound) {
+TEST(QuorletAppObject, AnswersEveryPropertyLateBound) {
   ComPtr<IDispatch> app = CreateAppObject();
   struct Case {
     const wchar_t* name;
@@ -51,7 +51,7 @@ TEST(AppObject, AnswersEveryPropertyLateBound) {
   }
 }
 
-TEST(AppObject, RefusesWhatItDoesNotOffer) {
+TEST(QuorletAppObject, RefusesWhatItDoesNotOffer) {
   ComPtr<IDispatch> app = CreateAppObject();
   DISPID id = 0;
   EXPECT_EQ(IdOf(app.Get(), L"Path", &id), DISP_E_UNKNOWNNAME);
@@ -79,7 +79,7 @@ TEST(AppObject, RefusesWhatItDoesNotOffer) {
 }
 
 // The object lives exactly as long as its references.
-TEST(AppObject, CountsItsReferences) {
+TEST(QuorletAppObject, CountsItsReferences) {
   IDispatch* app = CreateAppObject().Detach();
   EXPECT_EQ(app->AddRef(), 2u);
   EXPECT_EQ(app->Release(), 1u);
