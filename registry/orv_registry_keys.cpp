@@ -3,6 +3,7 @@
 // status in LastRegError; only failures of the platform itself are raised.
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "registry/collection.h"
@@ -132,7 +133,7 @@ STDMETHODIMP OrvRegistry2::GetValues(RegistryRoot2_Const RegistryRoot, BSTR SubK
       } else {
         Variant null;
         V_VT(null.Get()) = VT_NULL;
-        Check(RegValueRecord::Create(name.c_str(), static_cast<LONG>(type), *null.Get(), &item),
+        Check(RegValueRecord::Create(name.c_str(), static_cast<LONG>(type), std::move(null), &item),
               L"A value record could not be made.");
       }
       items->Append(item ? AsDispatch(item.Get()) : nullptr);
