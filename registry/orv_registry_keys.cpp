@@ -1,7 +1,9 @@
 // orvRegistry2: key operations and the two enumerations. As everywhere in
 // this class, registry failures answer False or Nothing and leave their
 // status in LastRegError; only failures of the platform itself are raised.
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "registry/collection.h"
@@ -92,12 +94,31 @@ STDMETHODIMP OrvRegistry2::GetValues(RegistryRoot2_Const RegistryRoot, BSTR SubK
     if (Track(regapi::QueryInfoKey(Wide(), key.Get(), &info)) != ERROR_SUCCESS) return S_OK;
 
     ComPtr<Collection> items = Collection::Create();
+    const bool wide = Wide(), queryData = QueryData != VARIANT_FALSE;
     const DWORD capacity = NameCapacity(info.maxValueNameLen);
-    std::vector<BYTE> data;
+    // Room for the longest data, so that one call reads a value whole. Never
+    // empty: without a buffer the call would report the size and no data.
+    std::vector<BYTE> data(queryData ? std::max<DWORD>(info.maxValueLen, 1) : 0);
+    std::wstring name;
     for (DWORD i = 0; i < info.values; ++i) {
-      std::wstring name;
-      DWORD type = 0, size = 0;
-      const LONG st = Track(regapi::EnumValue(Wide(), key.Get(), i, capacity, &name, &type, nullptr, &size));
+      DWORD type = 0, count = static_cast<DWORD>(data.size());
+      LONG st = Track(
+          regapi::EnumValue(wide, key.Get(), i, capacity, &name, &type, queryData ? data.data() : nullptr, &count));
+      if (queryData && st == kMoreData) {
+        // The data outgrew the buffer since the information query, or the
+        // name outgrew its slack. Ask the size, grow, and read exactly that
+        // much: the value then ends as it would with a size query before
+        // every read (a name still too long fails the read with 234).
+        count = 0;
+        st = Track(regapi::EnumValue(wide, key.Get(), i, capacity, &name, &type, nullptr, &count));
+        if ((st == ERROR_SUCCESS || st == kMoreData) && count > 0) {
+          if (count > data.size()) data.resize(count);
+          if (Track(regapi::EnumValue(wide, key.Get(), i, capacity, &name, &type, data.data(), &count)) !=
+              ERROR_SUCCESS) {
+            return S_OK;
+          }
+        }
+      }
       // Values deleted while we run end the list early; that is no failure.
       if (st == kNoMoreItems) {
         Track(ERROR_SUCCESS);
@@ -106,22 +127,13 @@ STDMETHODIMP OrvRegistry2::GetValues(RegistryRoot2_Const RegistryRoot, BSTR SubK
       if (st != ERROR_SUCCESS && st != kMoreData) return S_OK;
 
       ComPtr<RegValueRecord> item;
-      if (QueryData != VARIANT_FALSE) {
-        DWORD count = 0;
-        data.assign(size, 0);
-        if (size > 0) {
-          count = size;
-          if (Track(regapi::EnumValue(Wide(), key.Get(), i, capacity, &name, &type, data.data(), &count)) !=
-              ERROR_SUCCESS) {
-            return S_OK;
-          }
-        }
+      if (queryData) {
         // Data that does not convert still takes its place, as Nothing.
         item = BytesToRegValue(name, static_cast<LONG>(type), data.data(), count);
       } else {
         Variant null;
         V_VT(null.Get()) = VT_NULL;
-        Check(RegValueRecord::Create(name.c_str(), static_cast<LONG>(type), *null.Get(), &item),
+        Check(RegValueRecord::Create(name.c_str(), static_cast<LONG>(type), std::move(null), &item),
               L"A value record could not be made.");
       }
       items->Append(item ? AsDispatch(item.Get()) : nullptr);

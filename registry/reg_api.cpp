@@ -72,9 +72,9 @@ LONG DeleteKey(bool wide, HKEY root, const std::wstring& subKey, bool recursive)
 LONG QueryInfoKey(bool wide, HKEY key, KeyInfo* info) {
   return wide
              ? RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &info->subKeys, &info->maxSubKeyLen, &info->maxClassLen,
-                                &info->values, &info->maxValueNameLen, nullptr, nullptr, &info->lastWrite)
+                                &info->values, &info->maxValueNameLen, &info->maxValueLen, nullptr, &info->lastWrite)
              : RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &info->subKeys, &info->maxSubKeyLen, &info->maxClassLen,
-                                &info->values, &info->maxValueNameLen, nullptr, nullptr, &info->lastWrite);
+                                &info->values, &info->maxValueNameLen, &info->maxValueLen, nullptr, &info->lastWrite);
 }
 
 LONG QueryKeyClass(bool wide, HKEY key, std::wstring* keyClass, FILETIME* lastWrite) {
@@ -105,9 +105,9 @@ LONG EnumValue(bool wide, HKEY key, DWORD index, DWORD nameCapacity, std::wstrin
   DWORD length = nameCapacity;
   LONG st;
   if (wide) {
-    std::wstring buf(static_cast<std::size_t>(nameCapacity) + 1, L'\0');
-    st = RegEnumValueW(key, index, buf.data(), &length, nullptr, type, data, dataSize);
-    *name = buf.substr(0, length <= nameCapacity ? length : nameCapacity);
+    name->assign(static_cast<std::size_t>(nameCapacity) + 1, L'\0');
+    st = RegEnumValueW(key, index, name->data(), &length, nullptr, type, data, dataSize);
+    name->resize(length <= nameCapacity ? length : nameCapacity);
   } else {
     std::string buf(static_cast<std::size_t>(nameCapacity) + 1, '\0');
     st = RegEnumValueA(key, index, buf.data(), &length, nullptr, type, data, dataSize);

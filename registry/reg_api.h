@@ -29,18 +29,20 @@ LONG DeleteKey(bool wide, HKEY root, const std::wstring& subKey, bool recursive)
 
 struct KeyInfo {
   DWORD subKeys = 0, maxSubKeyLen = 0, maxClassLen = 0;
-  DWORD values = 0, maxValueNameLen = 0;
+  DWORD values = 0, maxValueNameLen = 0, maxValueLen = 0;
   FILETIME lastWrite{};
 };
 // Lengths in characters without the terminating NUL (in bytes for the ANSI
-// form, as that form reports them).
+// form, as that form reports them); maxValueLen, the longest data, in bytes.
 LONG QueryInfoKey(bool wide, HKEY key, KeyInfo* info);
 
 // The class string of a key, with its length as the call reports it.
 LONG QueryKeyClass(bool wide, HKEY key, std::wstring* keyClass, FILETIME* lastWrite);
 
 // nameCapacity is the capacity variable handed to the call; the name comes
-// back cut to the reported length. data may be nullptr (size variable 0).
+// back cut to the reported length. In the wide form *name is the call's
+// buffer too, filled with NULs first, so a walk that passes the same string
+// each time allocates nothing for names. data may be nullptr (size variable 0).
 LONG EnumValue(bool wide, HKEY key, DWORD index, DWORD nameCapacity, std::wstring* name, DWORD* type, BYTE* data,
                DWORD* dataSize);
 LONG EnumKey(bool wide, HKEY key, DWORD index, DWORD nameCapacity, DWORD classCapacity, std::wstring* name,

@@ -1,14 +1,16 @@
 #include "registry/reg_value.h"
 
+#include <utility>
+
 #include "support/text_routines.h"
 
 namespace orv {
 
-HRESULT RegValueRecord::Create(const wchar_t* name, LONG type, const VARIANT& data, ComPtr<RegValueRecord>* out) {
+HRESULT RegValueRecord::Create(const wchar_t* name, LONG type, Variant data, ComPtr<RegValueRecord>* out) {
   ComPtr<RegValueRecord> r = ComPtr<RegValueRecord>::Attach(new RegValueRecord());
   if (Status s = asGetStringFromPointerW(name, &r->name_); Failed(s)) return s;
   r->type_ = type;
-  if (HRESULT hr = VariantCopy(r->data_.Get(), const_cast<VARIANT*>(&data)); FAILED(hr)) return hr;
+  r->data_ = std::move(data);
   *out = std::move(r);
   return S_OK;
 }

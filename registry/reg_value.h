@@ -10,8 +10,9 @@ namespace orv {
 class RegValueRecord final : public DispatchObject<_RegValue> {
  public:
   // The library-internal initializer: the name is cut at its first NUL and
-  // the data copied. Not reachable through any interface.
-  static HRESULT Create(const wchar_t* name, LONG type, const VARIANT& data, ComPtr<RegValueRecord>* out);
+  // the data taken over, not copied (a string or an array would be made
+  // twice per value). Not reachable through any interface.
+  static HRESULT Create(const wchar_t* name, LONG type, Variant data, ComPtr<RegValueRecord>* out);
 
   STDMETHODIMP get_Data(VARIANT* ret) override;
   STDMETHODIMP get_DataType(RegistryDataType2_Const* ret) override;

@@ -3,11 +3,13 @@
 // calls. Everything lives under HKCU\Software\OrvaneTests\keys-<pid>.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "brindle/brindle_idl.h"
@@ -494,6 +496,152 @@ TEST_P(RegistryKeys, NullResultPointersAreRefused) {
   };
   for (const auto& call : calls) EXPECT_EQ(call(), E_POINTER);
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Path())) << "no registry work before the pointer check";
+}
+
+// --- The registry changing under GetValues --------------------------------
+
+// The library's RegQueryInfoKey calls, with `g_change` run once right after
+// the next one: the registry then differs from what the walk was sized for.
+// The seam is the DLL's import table, so the shipped code runs unchanged.
+std::function<void()> g_change;
+decltype(&RegQueryInfoKeyW) g_infoW = nullptr;
+decltype(&RegQueryInfoKeyA) g_infoA = nullptr;
+
+void ChangeOnce() {
+  if (auto change = std::exchange(g_change, nullptr)) change();
+}
+LSTATUS WINAPI InfoW(HKEY k, LPWSTR c, LPDWORD cc, LPDWORD r, LPDWORD n, LPDWORD mn, LPDWORD mc, LPDWORD v, LPDWORD mvn,
+                     LPDWORD mvd, LPDWORD sd, PFILETIME t) {
+  const LSTATUS st = g_infoW(k, c, cc, r, n, mn, mc, v, mvn, mvd, sd, t);
+  ChangeOnce();
+  return st;
+}
+LSTATUS WINAPI InfoA(HKEY k, LPSTR c, LPDWORD cc, LPDWORD r, LPDWORD n, LPDWORD mn, LPDWORD mc, LPDWORD v, LPDWORD mvn,
+                     LPDWORD mvd, LPDWORD sd, PFILETIME t) {
+  const LSTATUS st = g_infoA(k, c, cc, r, n, mn, mc, v, mvn, mvd, sd, t);
+  ChangeOnce();
+  return st;
+}
+
+// Points every import slot of `module` that holds `from` at `to`; answers how many.
+int Redirect(HMODULE module, void* from, void* to) {
+  auto* base = reinterpret_cast<BYTE*>(module);
+  const auto* nt =
+      reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  int n = 0;
+  for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
+    for (auto* slot = reinterpret_cast<void**>(base + d->FirstThunk); *slot; ++slot) {
+      if (*slot != from) continue;
+      DWORD old = 0;
+      VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
+      *slot = to;
+      VirtualProtect(slot, sizeof *slot, old, &old);
+      ++n;
+    }
+  }
+  return n;
+}
+
+// A record as one text: name, type and data; or "Nothing".
+std::wstring Describe(_RegValue* v) {
+  if (!v) return L"Nothing";
+  Variant d;
+  EXPECT_EQ(v->get_Data(d.Put()), S_OK);
+  std::wstring out = NameOf(v) + L"|" + std::to_wstring(TypeOf(v)) + L"|" + std::to_wstring(V_VT(d.Get())) + L"|";
+  if (V_VT(d.Get()) == VT_I4) out += std::to_wstring(V_I4(d.Get()));
+  if (V_VT(d.Get()) == VT_BSTR) out += Str(V_BSTR(d.Get()));
+  if (V_VT(d.Get()) == (VT_ARRAY | VT_UI1)) {
+    BYTE* bytes = nullptr;
+    SafeArrayAccessData(V_ARRAY(d.Get()), reinterpret_cast<void**>(&bytes));
+    for (ULONG i = 0; i < V_ARRAY(d.Get())->rgsabound[0].cElements; ++i) out += std::to_wstring(bytes[i]) + L",";
+    SafeArrayUnaccessData(V_ARRAY(d.Get()));
+  }
+  return out;
+}
+
+// Data and names that grow past what the information query reported, and
+// values that go, after that query and before the walk: each walk must give
+// what GetValue gives for the values then there, in registry order, or fail
+// with 234 on a name longer than the buffer's slack, as a size query before
+// every read always did.
+TEST_P(RegistryKeys, GetValuesWithDataFollowsValuesChangedBeforeTheWalk) {
+  HMODULE advapi = GetModuleHandleW(L"advapi32.dll");
+  void* realW = reinterpret_cast<void*>(GetProcAddress(advapi, "RegQueryInfoKeyW"));
+  void* realA = reinterpret_cast<void*>(GetProcAddress(advapi, "RegQueryInfoKeyA"));
+  g_infoW = reinterpret_cast<decltype(g_infoW)>(realW);
+  g_infoA = reinterpret_cast<decltype(g_infoA)>(realA);
+  const HMODULE dll = loader_->Module();
+  ASSERT_GT(
+      Redirect(dll, realW, reinterpret_cast<void*>(&InfoW)) + Redirect(dll, realA, reinterpret_cast<void*>(&InfoA)), 0);
+  struct Restore {
+    HMODULE dll;
+    void *w, *a;
+    ~Restore() {
+      Redirect(dll, reinterpret_cast<void*>(&InfoW), w);
+      Redirect(dll, reinterpret_cast<void*>(&InfoA), a);
+    }
+  } restore{dll, realW, realA};
+
+  const std::wstring key = Path(L"changing"), longest = L"longest name";
+  const std::wstring fits = longest + L"123456789";  // the capacity variable counts the NUL too
+  const std::vector<BYTE> big(300, 0x5A);
+  auto set = [&](const std::wstring& name, DWORD type, std::vector<BYTE> bytes) {
+    Put(HKEY_CURRENT_USER, key, name, type, std::move(bytes));
+  };
+  auto drop = [&](const wchar_t* name) {
+    RegKeyHandle k;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_SET_VALUE, k.Put()), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteValueW(k.Get(), name), ERROR_SUCCESS);
+  };
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    LONG status;  // 0: a collection; else Nothing with this LastRegError
+  };
+  const Case cases[] = {
+      {"nothing changes", [] {}, 0},
+      {"data grows", [&] { set(L"dword", REG_BINARY, big); }, 0},
+      {"longer name and data added", [&] { set(fits, REG_BINARY, big); }, 0},
+      {"value deleted", [&] { drop(L"empty"); }, 0},
+      {"name past the slack",
+       [&] {
+         drop(L"dword");
+         set(fits + L"0", REG_DWORD, {1, 0, 0, 0});
+       },
+       ERROR_MORE_DATA},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+    set(L"dword", REG_DWORD, {7, 0, 0, 0});
+    set(L"odd sz", REG_SZ, {'a', 0, 'b', 0, 'c'});  // no terminator, odd byte count
+    set(L"", REG_SZ, {'x', 0, 0, 0});
+    set(L"empty", REG_BINARY, {});
+    set(longest, REG_BINARY, {1, 2, 3, 4, 5, 6, 7, 8});
+    const std::size_t before = EnumNames(HKEY_CURRENT_USER, key, true).size();
+
+    g_change = c.change;
+    Dirty();
+    auto values = Values(key, VARIANT_TRUE);
+    EXPECT_FALSE(g_change) << "the change did not run";
+    EXPECT_EQ(LastError(), c.status);
+    if (c.status != 0) {
+      EXPECT_FALSE(values);
+      continue;
+    }
+    ASSERT_TRUE(values);
+    std::vector<std::wstring> now = EnumNames(HKEY_CURRENT_USER, key, true);
+    now.resize(std::min(now.size(), before));  // values added during the walk are not listed
+    ASSERT_EQ(Count(values.Get()), static_cast<LONG>(now.size()));
+    for (LONG i = 1; i <= Count(values.Get()); ++i) {
+      ComPtr<_RegValue> single;
+      ASSERT_EQ(reg_->GetValue(kCurrentUser, Bstr(key.c_str()).Get(),
+                               Bstr(now[static_cast<std::size_t>(i - 1)].c_str()).Get(), single.Put()),
+                S_OK);
+      EXPECT_EQ(Describe(ItemAs<_RegValue>(values.Get(), i).Get()), Describe(single.Get())) << "item " << i;
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, RegistryKeys, ::testing::ValuesIn(kModes),
