@@ -19,7 +19,6 @@ namespace orv::quorlet {
 namespace {
 
 constexpr wchar_t kDedication[] = L"Лизе";
-constexpr UINT_PTR kSubclassId = 1;
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
@@ -145,13 +144,33 @@ void MainWindow::CreateControls() {
     controls_[i] = control;
     if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (row.kind == ControlKind::Frame) {
-      SetWindowSubclass(control, &MainWindow::FrameProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+      Subclass(i, &MainWindow::FrameProc);
     } else if (row.kind == ControlKind::UpDown) {
-      SetWindowSubclass(control, &MainWindow::UpDownProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+      Subclass(i, &MainWindow::UpDownProc);
     }
   }
   if (font) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   SetDefaultButton(ControlIdOf(kLayout[*FindRow(L"cmdGenerate")]));
+}
+
+// Not SetWindowSubclass: it looks its chain up as a window property on every
+// message, and under Wine each lookup is a round trip to the window server,
+// hundreds of them before the window first shows. The controls are the
+// window's own, so no other subclass has to share them.
+void MainWindow::Subclass(std::size_t row, WNDPROC proc) {
+  HWND control = controls_[row];
+  SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  controlProcs_[row] =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
+}
+
+LRESULT MainWindow::CallControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) const {
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (controls_[i] == control && controlProcs_[i]) {
+      return CallWindowProcW(controlProcs_[i], control, message, wParam, lParam);
+    }
+  }
+  return DefWindowProcW(control, message, wParam, lParam);
 }
 
 HWND MainWindow::Control(std::wstring_view name, int index) const {
@@ -509,9 +528,8 @@ void MainWindow::OnCommand(int id, int code) {
 }
 
 // Frames hold controls: what the controls tell their parent goes on to the window.
-LRESULT CALLBACK MainWindow::FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR self) {
-  auto* window = reinterpret_cast<MainWindow*>(self);
+LRESULT CALLBACK MainWindow::FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* window = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   switch (message) {
     case WM_COMMAND:
     case WM_NOTIFY:
@@ -529,15 +547,13 @@ LRESULT CALLBACK MainWindow::FrameProc(HWND hwnd, UINT message, WPARAM wParam, L
       FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
       return TRUE;
     }
-    case WM_NCDESTROY: RemoveWindowSubclass(hwnd, &MainWindow::FrameProc, kSubclassId); break;
     default: break;
   }
-  return DefSubclassProc(hwnd, message, wParam, lParam);
+  return window->CallControlProc(hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK MainWindow::UpDownProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                        DWORD_PTR self) {
-  auto* window = reinterpret_cast<MainWindow*>(self);
+LRESULT CALLBACK MainWindow::UpDownProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* window = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   switch (message) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -547,10 +563,9 @@ LRESULT CALLBACK MainWindow::UpDownProc(HWND hwnd, UINT message, WPARAM wParam, 
         RunGuarded([&] { window->UpDown_MouseDown(*choice); });
       }
       break;
-    case WM_NCDESTROY: RemoveWindowSubclass(hwnd, &MainWindow::UpDownProc, kSubclassId); break;
     default: break;
   }
-  return DefSubclassProc(hwnd, message, wParam, lParam);
+  return window->CallControlProc(hwnd, message, wParam, lParam);
 }
 
 }  // namespace orv::quorlet
