@@ -135,8 +135,14 @@ void MainWindow::CreateControls() {
       parent = controls_[*container];
     }
     const ControlClass cls = ClassOf(row.kind);
+    // The letter-section rows start hidden: loading the count shows as many
+    // as it asks for (udNumSections_Change), where made visible now most of
+    // them would only be hidden again.
+    const NumberChoice& section = kNumberChoices[kFirstSectionLenChoice];
+    const bool shownByCount = row.name == section.textBox || row.name == section.upDown;
     HWND control = CreateWindowExW(
-        cls.exStyle, cls.className, std::wstring(row.caption).c_str(), WS_CHILD | WS_VISIBLE | cls.style,
+        cls.exStyle, cls.className, std::wstring(row.caption).c_str(),
+        WS_CHILD | (shownByCount ? 0 : WS_VISIBLE) | cls.style,
         TwipsToPixels(row.left, dpiX_), TwipsToPixels(row.top, dpiY_), TwipsToPixels(row.width, dpiX_),
         TwipsToPixels(row.height, dpiY_), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdOf(row))),
         Instance(), nullptr);
