@@ -275,30 +275,32 @@ HFONT MainWindow::FontFor(const LOGFONTW& description) {
   return font;
 }
 
-// One property of a control's font, set as the form runtime's font object
-// sets it: the font with that property changed, or the old font when that
-// font cannot be made.
-bool MainWindow::ChangeFont(HWND control, void (*change)(LOGFONTW&, int dpi)) {
+// The monospaced font is set one property at a time, as the form runtime's
+// font object sets it: each step makes the font with that property changed,
+// or keeps the previous font when that one cannot be made. Only the last
+// font is sent to the control, which then measures one font instead of three.
+void MainWindow::SetMonoFont(HWND control) {
   LOGFONTW description{};
   const HFONT current = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-  if (!current || GetObjectW(current, sizeof(description), &description) != sizeof(description)) return false;
-  // Bytes after the face name's terminator would make equal fonts look different.
-  wchar_t face[LF_FACESIZE]{};
-  wcsncpy_s(face, description.lfFaceName, _TRUNCATE);
-  std::memcpy(description.lfFaceName, face, sizeof(face));
-  change(description, dpiY_);
-  const HFONT font = FontFor(description);
-  if (!font) return false;
+  if (!current || GetObjectW(current, sizeof(description), &description) != sizeof(description)) return;
+  HFONT font = nullptr;
+  auto step = [&](auto change) {
+    LOGFONTW next = description;
+    // Bytes after the face name's terminator would make equal fonts look different.
+    wchar_t face[LF_FACESIZE]{};
+    wcsncpy_s(face, next.lfFaceName, _TRUNCATE);
+    std::memcpy(next.lfFaceName, face, sizeof(face));
+    change(next);
+    if (const HFONT made = FontFor(next)) {
+      description = next;
+      font = made;
+    }
+  };
+  step([](LOGFONTW& f) { wcsncpy_s(f.lfFaceName, kMonoFont.face.data(), _TRUNCATE); });
+  step([this](LOGFONTW& f) { f.lfHeight = -MulDiv(kMonoFont.points, dpiY_, 72); });
+  step([](LOGFONTW& f) { f.lfCharSet = static_cast<BYTE>(kMonoFont.charset); });
   // Fonts are set while the window is still hidden: nothing to redraw yet.
-  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), IsWindowVisible(control));
-  return true;
-}
-
-void MainWindow::SetMonoFont(HWND control) {
-  // Each step stands alone: a font that cannot be made leaves the previous one.
-  ChangeFont(control, [](LOGFONTW& f, int) { wcsncpy_s(f.lfFaceName, kMonoFont.face.data(), _TRUNCATE); });
-  ChangeFont(control, [](LOGFONTW& f, int dpi) { f.lfHeight = -MulDiv(kMonoFont.points, dpi, 72); });
-  ChangeFont(control, [](LOGFONTW& f, int) { f.lfCharSet = static_cast<BYTE>(kMonoFont.charset); });
+  if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), IsWindowVisible(control));
 }
 
 void MainWindow::LoadGeneratorSettings() {

@@ -79,7 +79,6 @@ class MainWindow {
 
   // Fonts are made once per distinct description and live as long as the window.
   HFONT FontFor(const LOGFONTW& description);
-  bool ChangeFont(HWND control, void (*change)(LOGFONTW&, int dpi));
 
   ClipboardService& Clipboard();
   AboutBoxService& AboutBox();
