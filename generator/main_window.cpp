@@ -19,7 +19,6 @@ namespace orv::quorlet {
 namespace {
 
 constexpr wchar_t kDedication[] = L"Лизе";
-constexpr UINT_PTR kSubclassId = 1;
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
@@ -136,8 +135,14 @@ void MainWindow::CreateControls() {
       parent = controls_[*container];
     }
     const ControlClass cls = ClassOf(row.kind);
+    // The letter-section rows start hidden: loading the count shows as many
+    // as it asks for (udNumSections_Change), where made visible now most of
+    // them would only be hidden again.
+    const NumberChoice& section = kNumberChoices[kFirstSectionLenChoice];
+    const bool shownByCount = row.name == section.textBox || row.name == section.upDown;
     HWND control = CreateWindowExW(
-        cls.exStyle, cls.className, std::wstring(row.caption).c_str(), WS_CHILD | WS_VISIBLE | cls.style,
+        cls.exStyle, cls.className, std::wstring(row.caption).c_str(),
+        WS_CHILD | (shownByCount ? 0 : WS_VISIBLE) | cls.style,
         TwipsToPixels(row.left, dpiX_), TwipsToPixels(row.top, dpiY_), TwipsToPixels(row.width, dpiX_),
         TwipsToPixels(row.height, dpiY_), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdOf(row))),
         Instance(), nullptr);
@@ -145,13 +150,33 @@ void MainWindow::CreateControls() {
     controls_[i] = control;
     if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (row.kind == ControlKind::Frame) {
-      SetWindowSubclass(control, &MainWindow::FrameProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+      Subclass(i, &MainWindow::FrameProc);
     } else if (row.kind == ControlKind::UpDown) {
-      SetWindowSubclass(control, &MainWindow::UpDownProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+      Subclass(i, &MainWindow::UpDownProc);
     }
   }
   if (font) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   SetDefaultButton(ControlIdOf(kLayout[*FindRow(L"cmdGenerate")]));
+}
+
+// Not SetWindowSubclass: it looks its chain up as a window property on every
+// message, and under Wine each lookup is a round trip to the window server,
+// hundreds of them before the window first shows. The controls are the
+// window's own, so no other subclass has to share them.
+void MainWindow::Subclass(std::size_t row, WNDPROC proc) {
+  HWND control = controls_[row];
+  SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  controlProcs_[row] =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
+}
+
+LRESULT MainWindow::CallControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) const {
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (controls_[i] == control && controlProcs_[i]) {
+      return CallWindowProcW(controlProcs_[i], control, message, wParam, lParam);
+    }
+  }
+  return DefWindowProcW(control, message, wParam, lParam);
 }
 
 HWND MainWindow::Control(std::wstring_view name, int index) const {
@@ -250,30 +275,32 @@ HFONT MainWindow::FontFor(const LOGFONTW& description) {
   return font;
 }
 
-// One property of a control's font, set as the form runtime's font object
-// sets it: the font with that property changed, or the old font when that
-// font cannot be made.
-bool MainWindow::ChangeFont(HWND control, void (*change)(LOGFONTW&, int dpi)) {
+// The monospaced font is set one property at a time, as the form runtime's
+// font object sets it: each step makes the font with that property changed,
+// or keeps the previous font when that one cannot be made. Only the last
+// font is sent to the control, which then measures one font instead of three.
+void MainWindow::SetMonoFont(HWND control) {
   LOGFONTW description{};
   const HFONT current = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-  if (!current || GetObjectW(current, sizeof(description), &description) != sizeof(description)) return false;
-  // Bytes after the face name's terminator would make equal fonts look different.
-  wchar_t face[LF_FACESIZE]{};
-  wcsncpy_s(face, description.lfFaceName, _TRUNCATE);
-  std::memcpy(description.lfFaceName, face, sizeof(face));
-  change(description, dpiY_);
-  const HFONT font = FontFor(description);
-  if (!font) return false;
+  if (!current || GetObjectW(current, sizeof(description), &description) != sizeof(description)) return;
+  HFONT font = nullptr;
+  auto step = [&](auto change) {
+    LOGFONTW next = description;
+    // Bytes after the face name's terminator would make equal fonts look different.
+    wchar_t face[LF_FACESIZE]{};
+    wcsncpy_s(face, next.lfFaceName, _TRUNCATE);
+    std::memcpy(next.lfFaceName, face, sizeof(face));
+    change(next);
+    if (const HFONT made = FontFor(next)) {
+      description = next;
+      font = made;
+    }
+  };
+  step([](LOGFONTW& f) { wcsncpy_s(f.lfFaceName, kMonoFont.face.data(), _TRUNCATE); });
+  step([this](LOGFONTW& f) { f.lfHeight = -MulDiv(kMonoFont.points, dpiY_, 72); });
+  step([](LOGFONTW& f) { f.lfCharSet = static_cast<BYTE>(kMonoFont.charset); });
   // Fonts are set while the window is still hidden: nothing to redraw yet.
-  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), IsWindowVisible(control));
-  return true;
-}
-
-void MainWindow::SetMonoFont(HWND control) {
-  // Each step stands alone: a font that cannot be made leaves the previous one.
-  ChangeFont(control, [](LOGFONTW& f, int) { wcsncpy_s(f.lfFaceName, kMonoFont.face.data(), _TRUNCATE); });
-  ChangeFont(control, [](LOGFONTW& f, int dpi) { f.lfHeight = -MulDiv(kMonoFont.points, dpi, 72); });
-  ChangeFont(control, [](LOGFONTW& f, int) { f.lfCharSet = static_cast<BYTE>(kMonoFont.charset); });
+  if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), IsWindowVisible(control));
 }
 
 void MainWindow::LoadGeneratorSettings() {
@@ -509,9 +536,8 @@ void MainWindow::OnCommand(int id, int code) {
 }
 
 // Frames hold controls: what the controls tell their parent goes on to the window.
-LRESULT CALLBACK MainWindow::FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR self) {
-  auto* window = reinterpret_cast<MainWindow*>(self);
+LRESULT CALLBACK MainWindow::FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* window = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   switch (message) {
     case WM_COMMAND:
     case WM_NOTIFY:
@@ -529,15 +555,13 @@ LRESULT CALLBACK MainWindow::FrameProc(HWND hwnd, UINT message, WPARAM wParam, L
       FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
       return TRUE;
     }
-    case WM_NCDESTROY: RemoveWindowSubclass(hwnd, &MainWindow::FrameProc, kSubclassId); break;
     default: break;
   }
-  return DefSubclassProc(hwnd, message, wParam, lParam);
+  return window->CallControlProc(hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK MainWindow::UpDownProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                        DWORD_PTR self) {
-  auto* window = reinterpret_cast<MainWindow*>(self);
+LRESULT CALLBACK MainWindow::UpDownProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* window = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   switch (message) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -547,10 +571,9 @@ LRESULT CALLBACK MainWindow::UpDownProc(HWND hwnd, UINT message, WPARAM wParam, 
         RunGuarded([&] { window->UpDown_MouseDown(*choice); });
       }
       break;
-    case WM_NCDESTROY: RemoveWindowSubclass(hwnd, &MainWindow::UpDownProc, kSubclassId); break;
     default: break;
   }
-  return DefSubclassProc(hwnd, message, wParam, lParam);
+  return window->CallControlProc(hwnd, message, wParam, lParam);
 }
 
 }  // namespace orv::quorlet

@@ -37,9 +37,11 @@ class MainWindow {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
-  static LRESULT CALLBACK UpDownProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                     DWORD_PTR self);
+  static LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK UpDownProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // Puts `proc` in front of a control's own window procedure.
+  void Subclass(std::size_t row, WNDPROC proc);
+  LRESULT CallControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) const;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int code);
 
@@ -77,7 +79,6 @@ class MainWindow {
 
   // Fonts are made once per distinct description and live as long as the window.
   HFONT FontFor(const LOGFONTW& description);
-  bool ChangeFont(HWND control, void (*change)(LOGFONTW&, int dpi));
 
   ClipboardService& Clipboard();
   AboutBoxService& AboutBox();
@@ -85,6 +86,7 @@ class MainWindow {
   ComPtr<IDispatch> app_;
   HWND hwnd_ = nullptr;
   std::array<HWND, kLayoutRows> controls_{};
+  std::array<WNDPROC, kLayoutRows> controlProcs_{};  // the procedures Subclass replaced
   int dpiX_ = 96, dpiY_ = 96;
   int defaultButtonId_ = 0;
   bool unloading_ = false;

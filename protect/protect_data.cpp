@@ -6,6 +6,7 @@
 
 #include "support/com_types.h"
 #include "support/system.h"
+#include "support/system_entry.h"
 #include "support/text_routines.h"
 
 namespace orv {
@@ -115,9 +116,33 @@ std::wstring ReadDescription(HLOCAL memory) {
   return text;
 }
 
+// crypt32 is loaded by the first protected value, not with the library:
+// most programs that load the library never store a password.
+BOOL WINAPI ProtectThroughCrypt32(DATA_BLOB* in, LPCWSTR description, DATA_BLOB* entropy, PVOID reserved,
+                                  CRYPTPROTECT_PROMPTSTRUCT* prompt, DWORD flags, DATA_BLOB* out) {
+  static const auto protect = SystemEntry<decltype(&CryptProtectData)>(L"crypt32.dll", "CryptProtectData");
+  if (!protect) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return FALSE;
+  }
+  return protect(in, description, entropy, reserved, prompt, flags, out);
+}
+
+BOOL WINAPI UnprotectThroughCrypt32(DATA_BLOB* in, LPWSTR* description, DATA_BLOB* entropy, PVOID reserved,
+                                    CRYPTPROTECT_PROMPTSTRUCT* prompt, DWORD flags, DATA_BLOB* out) {
+  static const auto unprotect = SystemEntry<decltype(&CryptUnprotectData)>(L"crypt32.dll", "CryptUnprotectData");
+  if (!unprotect) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return FALSE;
+  }
+  return unprotect(in, description, entropy, reserved, prompt, flags, out);
+}
+
 }  // namespace
 
-ProtectionService SystemProtectionService() { return {&HostHasService, &CryptProtectData, &CryptUnprotectData}; }
+ProtectionService SystemProtectionService() {
+  return {&HostHasService, &ProtectThroughCrypt32, &UnprotectThroughCrypt32};
+}
 
 ProtectionService SetProtectionService(const ProtectionService& service) {
   const ProtectionService previous = t_service;

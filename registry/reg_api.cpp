@@ -2,6 +2,10 @@
 
 #include <shlwapi.h>
 
+#include <type_traits>
+
+#include "support/system_entry.h"
+
 namespace orv::regapi {
 
 HKEY RootHandle(std::int32_t root) { return reinterpret_cast<HKEY>(static_cast<LONG_PTR>(root)); }
@@ -11,6 +15,18 @@ namespace {
 // No registry name holds a NUL: the entry points would stop at it and act on
 // a shorter name (a parent key, another value), so such names address nothing.
 bool HasNul(const std::wstring& text) { return text.find(L'\0') != std::wstring::npos; }
+
+// shlwapi is loaded by the first key deleted, not with the library: most
+// programs that load the library never delete a key.
+template <class Char>
+LONG ShellDeleteKey(HKEY root, const Char* subKey, bool recursive) {
+  constexpr bool kWide = std::is_same_v<Char, wchar_t>;
+  using Fn = std::conditional_t<kWide, decltype(&SHDeleteKeyW), decltype(&SHDeleteKeyA)>;
+  static const Fn deleteTree = SystemEntry<Fn>(L"shlwapi.dll", kWide ? "SHDeleteKeyW" : "SHDeleteKeyA");
+  static const Fn deleteEmpty = SystemEntry<Fn>(L"shlwapi.dll", kWide ? "SHDeleteEmptyKeyW" : "SHDeleteEmptyKeyA");
+  const Fn entry = recursive ? deleteTree : deleteEmpty;
+  return entry ? static_cast<LONG>(entry(root, subKey)) : ERROR_PROC_NOT_FOUND;
+}
 
 }  // namespace
 
@@ -63,10 +79,9 @@ LONG DeleteValue(bool wide, HKEY key, const std::wstring& name) {
 
 LONG DeleteKey(bool wide, HKEY root, const std::wstring& subKey, bool recursive) {
   if (HasNul(subKey)) return ERROR_INVALID_PARAMETER;
-  if (wide)
-    return static_cast<LONG>(recursive ? SHDeleteKeyW(root, subKey.c_str()) : SHDeleteEmptyKeyW(root, subKey.c_str()));
+  if (wide) return ShellDeleteKey(root, subKey.c_str(), recursive);
   const std::string a = ToAnsi(subKey);
-  return static_cast<LONG>(recursive ? SHDeleteKeyA(root, a.c_str()) : SHDeleteEmptyKeyA(root, a.c_str()));
+  return ShellDeleteKey(root, a.c_str(), recursive);
 }
 
 LONG QueryInfoKey(bool wide, HKEY key, KeyInfo* info) {
