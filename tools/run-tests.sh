@@ -4,6 +4,7 @@
 #
 # The x86 tests mostly wait on one emulated 32-bit process at a time, so they
 # run in a Wine prefix of their own while the other builds and tests go on.
+# They are the longest chain, so the builds beside them yield the processor.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -13,7 +14,7 @@ source cmake/wine-env.sh
 
 build() {
   echo "== Building $1"
-  cmake --preset "$1" >/dev/null && cmake --build --preset "$1"
+  cmake --preset "$1" >/dev/null && nice -n "${2:-0}" cmake --build --preset "$1"
 }
 # Runs one preset's tests; its JUnit file gives the counts.
 run_ctest() {
@@ -36,7 +37,7 @@ x86_log=$root/build/x86/ctest.log
 x86_pid=$!
 
 status=0
-build x64 && build native || { kill -- -$x86_pid 2>/dev/null; kill $x86_pid 2>/dev/null; exit 1; }
+build x64 15 && build native 15 || { kill -- -$x86_pid 2>/dev/null; kill $x86_pid 2>/dev/null; exit 1; }
 for p in x64 native; do
   echo "== Testing $p"
   run_ctest "$p" || status=1
