@@ -165,8 +165,9 @@ void ScriptArguments::Adapt(VARIANT& arg, VARTYPE target, std::size_t index) {
     V_BYREF(&arg) = &V_UI1(variable);  // every member of the value union starts here
     return;
   }
-  // A flag passed by value (in parentheses) gets a temporary to be written.
-  if (target == VT_BOOL && !(V_VT(&arg) & VT_BYREF) && !IsOmitted(arg)) {
+  // A flag passed by value (in parentheses) gets a temporary to be written;
+  // so does one passed as omitted, on which Wine's Invoke would crash.
+  if (target == VT_BOOL && !(V_VT(&arg) & VT_BYREF)) {
     V_VT(&arg) = VT_BYREF | VT_BOOL;
     V_BOOLREF(&arg) = &flags_[index];
   }
