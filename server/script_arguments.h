@@ -26,6 +26,7 @@ class ScriptArguments {
                   std::span<const std::wstring_view> unsignedEnums);
   ScriptArguments(const ScriptArguments&) = delete;
   ScriptArguments& operator=(const ScriptArguments&) = delete;
+  ~ScriptArguments();
 
   DISPPARAMS* Get() { return &params_; }
 
@@ -34,7 +35,9 @@ class ScriptArguments {
 
   std::vector<VARIANT> args_;        // shallow copies of the caller's: they own nothing
   std::vector<VARIANT_BOOL> flags_;  // temporaries for flags passed by value
-  std::vector<IDispatch*> nothing_;  // temporaries for objects passed as null
+  // Temporaries for objects passed by value or as null, each holding its own
+  // reference (or what the method left there instead).
+  std::vector<IDispatch*> objects_;
   DISPPARAMS params_;
 };
 
