@@ -79,6 +79,8 @@ class DispatchObject : public Itf, public ISupportErrorInfo {
         params->cNamedArgs > params->cArgs) {
       return E_INVALIDARG;
     }
+    // Wine's Invoke would call with the first arguments and drop the rest.
+    if (HasTooManyArguments(info, id, flags, params->cArgs)) return DISP_E_BADPARAMCOUNT;
     if (params->cArgs == 0) return info->Invoke(static_cast<Itf*>(this), id, flags, params, result, excep, argErr);
     try {
       ScriptArguments args(info, id, flags, *params, UnsignedEnumerations());

@@ -214,6 +214,29 @@ bool IsCallableWithoutArguments(ITypeInfo* info, DISPID id) {
   return callable;
 }
 
+bool HasTooManyArguments(ITypeInfo* info, DISPID id, WORD flags, UINT count) {
+  TYPEATTR* attr = nullptr;
+  if (!info || FAILED(info->GetTypeAttr(&attr))) return false;
+  const WORD funcs = attr->cFuncs;
+  info->ReleaseTypeAttr(attr);
+  for (UINT i = 0; i < funcs; ++i) {
+    FUNCDESC* func = nullptr;
+    if (FAILED(info->GetFuncDesc(i, &func))) continue;
+    // The first member that answers the call, as the type library's Invoke picks it.
+    if (func->memid == id && (func->invkind & flags)) {
+      UINT declared = 0;
+      for (SHORT p = 0; p < func->cParams; ++p) {
+        if (!(func->lprgelemdescParam[p].paramdesc.wParamFlags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID))) ++declared;
+      }
+      const bool tooMany = func->invkind != INVOKE_PROPERTYGET && count > declared;
+      info->ReleaseFuncDesc(func);
+      return tooMany;
+    }
+    info->ReleaseFuncDesc(func);
+  }
+  return false;
+}
+
 bool AsUnsigned32Pattern(const VARIANT& v, LONG* pattern) {
   const Held h = Look(v);
   if (!h.data) return false;

@@ -45,6 +45,11 @@ class ScriptArguments {
 // a method that needs no argument (JScript reads `c.Count` as a get).
 bool IsCallableWithoutArguments(ITypeInfo* info, DISPID id);
 
+// Whether a call of `id` as `flags` passes more arguments than the member
+// declares, its return value and locale aside. False for a member not found
+// and for a property get, whose further arguments index the value it gets.
+bool HasTooManyArguments(ITypeInfo* info, DISPID id, WORD flags, UINT count);
+
 // A whole number from 0 to 2^32 - 1 held in a numeric VARIANT (through
 // script references) as the same 32-bit pattern; false for anything else.
 bool AsUnsigned32Pattern(const VARIANT& v, LONG* pattern);
