@@ -97,7 +97,8 @@ STDMETHODIMP Collection::Item(VARIANT* Index, VARIANT* pvarRet) {
 
 STDMETHODIMP Collection::Add(VARIANT* Item, VARIANT* Key, VARIANT* Before, VARIANT* After) {
   return ComBoundary(IID__Collection, kSource, [&]() -> HRESULT {
-    if (!Item) return E_POINTER;
+    // Late-bound callers reach here with a script variable that points nowhere.
+    if (!Item) throw ComError(E_POINTER, L"The item to add points nowhere.");
     if (!IsMissing(Key)) throw ComError(kInvalidProcedureCall, L"This collection does not take keys.");
     if (!IsMissing(Before) && !IsMissing(After)) {
       throw ComError(kInvalidProcedureCall, L"Before and After cannot both be given.");
@@ -107,8 +108,8 @@ STDMETHODIMP Collection::Add(VARIANT* Item, VARIANT* Key, VARIANT* Before, VARIA
     if (!IsMissing(After)) at = Position(After, items_.size(), false);
     Variant v;
     const VARIANT* item = Referent(*Item);
-    if (!item) return E_INVALIDARG;
-    if (HRESULT hr = VariantCopyInd(v.Get(), const_cast<VARIANT*>(item)); FAILED(hr)) return hr;
+    if (!item) throw ComError(E_INVALIDARG, L"The item could not be read.");
+    Check(VariantCopyInd(v.Get(), const_cast<VARIANT*>(item)), L"The item could not be copied.");
     items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(v));
     return S_OK;
   });

@@ -73,10 +73,15 @@ class DispatchObject : public Itf, public ISupportErrorInfo {
     // A get of a method that needs no argument is a call, as automation
     // objects conventionally answer it.
     if (flags == DISPATCH_PROPERTYGET && IsCallableWithoutArguments(info, id)) flags |= DISPATCH_METHOD;
-    // Malformed parameters go on unchanged: the type library's Invoke answers them.
-    if (params->cArgs == 0 || !params->rgvarg || (params->cNamedArgs > 0 && !params->rgdispidNamedArgs)) {
-      return info->Invoke(static_cast<Itf*>(this), id, flags, params, result, excep, argErr);
+    // Arrays that point nowhere, or more names than arguments, are refused
+    // here: the type library's Invoke would read through them and crash.
+    if ((params->cArgs > 0 && !params->rgvarg) || (params->cNamedArgs > 0 && !params->rgdispidNamedArgs) ||
+        params->cNamedArgs > params->cArgs) {
+      return E_INVALIDARG;
     }
+    // Wine's Invoke would call with the first arguments and drop the rest.
+    if (HasTooManyArguments(info, id, flags, params->cArgs)) return DISP_E_BADPARAMCOUNT;
+    if (params->cArgs == 0) return info->Invoke(static_cast<Itf*>(this), id, flags, params, result, excep, argErr);
     try {
       ScriptArguments args(info, id, flags, *params, UnsignedEnumerations());
       return info->Invoke(static_cast<Itf*>(this), id, flags, args.Get(), result, excep, argErr);

@@ -109,7 +109,7 @@ ScriptArguments::ScriptArguments(ITypeInfo* info, DISPID id, WORD flags, const D
                                  std::span<const std::wstring_view> unsignedEnums)
     : args_(params.rgvarg, params.rgvarg + params.cArgs),
       flags_(params.cArgs, VARIANT_FALSE),
-      nothing_(params.cArgs, nullptr),
+      objects_(params.cArgs, nullptr),
       params_(params) {
   params_.rgvarg = args_.empty() ? nullptr : args_.data();
   const std::vector<Parameter> targets = Parameters(info, id, flags, unsignedEnums);
@@ -130,13 +130,33 @@ ScriptArguments::ScriptArguments(ITypeInfo* info, DISPID id, WORD flags, const D
   }
 }
 
+ScriptArguments::~ScriptArguments() {
+  for (IDispatch* object : objects_) {
+    if (object) object->Release();
+  }
+}
+
 void ScriptArguments::Adapt(VARIANT& arg, VARTYPE target, std::size_t index) {
-  // null for an object is Nothing; the caller's variable is left as it is.
   if (target == VT_DISPATCH) {
+    // null for an object is Nothing; the caller's variable is left as it is.
     const VARIANT* held = Referent(arg);
     if (held && V_VT(held) == VT_NULL) {
       V_VT(&arg) = VT_BYREF | VT_DISPATCH;
-      V_DISPATCHREF(&arg) = &nothing_[index];
+      V_DISPATCHREF(&arg) = &objects_[index];
+      return;
+    }
+    // An object passed by value gets a temporary of ours: Wine's Invoke
+    // keeps the copy it would make when another argument fails to convert.
+    if (V_VT(&arg) == VT_DISPATCH || V_VT(&arg) == VT_UNKNOWN) {
+      if (V_VT(&arg) == VT_DISPATCH) {
+        objects_[index] = V_DISPATCH(&arg);
+        if (objects_[index]) objects_[index]->AddRef();
+      } else if (V_UNKNOWN(&arg) &&
+                 FAILED(V_UNKNOWN(&arg)->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&objects_[index])))) {
+        return;  // no IDispatch: the type library's Invoke refuses it
+      }
+      V_VT(&arg) = VT_BYREF | VT_DISPATCH;
+      V_DISPATCHREF(&arg) = &objects_[index];
       return;
     }
   }
@@ -165,8 +185,9 @@ void ScriptArguments::Adapt(VARIANT& arg, VARTYPE target, std::size_t index) {
     V_BYREF(&arg) = &V_UI1(variable);  // every member of the value union starts here
     return;
   }
-  // A flag passed by value (in parentheses) gets a temporary to be written.
-  if (target == VT_BOOL && !(V_VT(&arg) & VT_BYREF) && !IsOmitted(arg)) {
+  // A flag passed by value (in parentheses) gets a temporary to be written;
+  // so does one passed as omitted, on which Wine's Invoke would crash.
+  if (target == VT_BOOL && !(V_VT(&arg) & VT_BYREF)) {
     V_VT(&arg) = VT_BYREF | VT_BOOL;
     V_BOOLREF(&arg) = &flags_[index];
   }
@@ -191,6 +212,29 @@ bool IsCallableWithoutArguments(ITypeInfo* info, DISPID id) {
     info->ReleaseFuncDesc(func);
   }
   return callable;
+}
+
+bool HasTooManyArguments(ITypeInfo* info, DISPID id, WORD flags, UINT count) {
+  TYPEATTR* attr = nullptr;
+  if (!info || FAILED(info->GetTypeAttr(&attr))) return false;
+  const WORD funcs = attr->cFuncs;
+  info->ReleaseTypeAttr(attr);
+  for (UINT i = 0; i < funcs; ++i) {
+    FUNCDESC* func = nullptr;
+    if (FAILED(info->GetFuncDesc(i, &func))) continue;
+    // The first member that answers the call, as the type library's Invoke picks it.
+    if (func->memid == id && (func->invkind & flags)) {
+      UINT declared = 0;
+      for (SHORT p = 0; p < func->cParams; ++p) {
+        if (!(func->lprgelemdescParam[p].paramdesc.wParamFlags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID))) ++declared;
+      }
+      const bool tooMany = func->invkind != INVOKE_PROPERTYGET && count > declared;
+      info->ReleaseFuncDesc(func);
+      return tooMany;
+    }
+    info->ReleaseFuncDesc(func);
+  }
+  return false;
 }
 
 bool AsUnsigned32Pattern(const VARIANT& v, LONG* pattern) {

@@ -26,6 +26,7 @@ class ScriptArguments {
                   std::span<const std::wstring_view> unsignedEnums);
   ScriptArguments(const ScriptArguments&) = delete;
   ScriptArguments& operator=(const ScriptArguments&) = delete;
+  ~ScriptArguments();
 
   DISPPARAMS* Get() { return &params_; }
 
@@ -34,13 +35,20 @@ class ScriptArguments {
 
   std::vector<VARIANT> args_;        // shallow copies of the caller's: they own nothing
   std::vector<VARIANT_BOOL> flags_;  // temporaries for flags passed by value
-  std::vector<IDispatch*> nothing_;  // temporaries for objects passed as null
+  // Temporaries for objects passed by value or as null, each holding its own
+  // reference (or what the method left there instead).
+  std::vector<IDispatch*> objects_;
   DISPPARAMS params_;
 };
 
 // Whether a property get of `id` should be served as a call: the member is
 // a method that needs no argument (JScript reads `c.Count` as a get).
 bool IsCallableWithoutArguments(ITypeInfo* info, DISPID id);
+
+// Whether a call of `id` as `flags` passes more arguments than the member
+// declares, its return value and locale aside. False for a member not found
+// and for a property get, whose further arguments index the value it gets.
+bool HasTooManyArguments(ITypeInfo* info, DISPID id, WORD flags, UINT count);
 
 // A whole number from 0 to 2^32 - 1 held in a numeric VARIANT (through
 // script references) as the same 32-bit pattern; false for anything else.

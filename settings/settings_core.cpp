@@ -31,9 +31,14 @@ std::wstring BuildSettingPath(const std::wstring& title, const std::wstring& ver
 }
 
 // The registry API takes NUL-terminated names: a name with a NUL inside
-// would address another key or value, so it addresses nothing at all.
+// would address another key or value, so it addresses nothing at all. So
+// does a path with an empty component (an empty title, a title or sub-key
+// starting with a backslash), which is no legal registry path: Windows
+// refuses it (or collapses it when the key is cached), and Wine collapses
+// it and would store beside the application keys.
 bool Addressable(std::wstring_view path, std::wstring_view valueName) {
-  return path.find(L'\0') == std::wstring_view::npos && valueName.find(L'\0') == std::wstring_view::npos;
+  return path.find(L'\0') == std::wstring_view::npos && valueName.find(L'\0') == std::wstring_view::npos &&
+         path.find(L"\\\\") == std::wstring_view::npos;
 }
 
 // The caller's Default as given (looked at through a script variable's
