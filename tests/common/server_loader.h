@@ -10,13 +10,17 @@
 
 namespace orv::test {
 
+// Brindle0200.dll beside the running test program.
+inline std::wstring ServerDllPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
+  return path.substr(0, path.find_last_of(L'\\') + 1) + L"Brindle0200.dll";
+}
+
 class ServerLoader {
  public:
   ServerLoader() {
-    std::wstring path(MAX_PATH, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
-    path = path.substr(0, path.find_last_of(L'\\') + 1) + L"Brindle0200.dll";
-    module_ = LoadLibraryW(path.c_str());
+    module_ = LoadLibraryW(ServerDllPath().c_str());
     if (module_) {
       getClassObject_ = reinterpret_cast<decltype(getClassObject_)>(
           reinterpret_cast<void*>(GetProcAddress(module_, "DllGetClassObject")));

@@ -13,15 +13,10 @@
 #include <vector>
 
 #include "support/com_types.h"
+#include "tests/common/server_loader.h"
 
 namespace orv::test {
 namespace {
-
-std::wstring ServerPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
-  return path.substr(0, path.find_last_of(L'\\') + 1) + L"Brindle0200.dll";
-}
 
 std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
@@ -89,7 +84,7 @@ TEST(ScriptingReference, EveryMemberHasAnEntryAndAHelpstring) {
   const std::string reference = text.str();
 
   ComPtr<ITypeLib> lib;
-  ASSERT_EQ(LoadTypeLibEx(ServerPath().c_str(), REGKIND_NONE, lib.Put()), S_OK);
+  ASSERT_EQ(LoadTypeLibEx(ServerDllPath().c_str(), REGKIND_NONE, lib.Put()), S_OK);
   const std::vector<Entry> entries = TypeLibraryEntries(lib.Get());
   // The two classes' interfaces, both records, the collection and three enumerations.
   ASSERT_GE(entries.size(), 60u);

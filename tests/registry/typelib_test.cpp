@@ -13,15 +13,10 @@
 #include <vector>
 
 #include "support/com_types.h"
+#include "tests/common/server_loader.h"
 
 namespace orv::test {
 namespace {
-
-std::wstring ServerPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
-  return path.substr(0, path.find_last_of(L'\\') + 1) + L"Brindle0200.dll";
-}
 
 GUID Guid(const wchar_t* text) {
   GUID g{};
@@ -180,7 +175,7 @@ std::vector<Described> DescribeAll(ITypeInfo* info) {
 
 class TypeLibTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_EQ(LoadTypeLibEx(ServerPath().c_str(), REGKIND_NONE, lib_.Put()), S_OK); }
+  void SetUp() override { ASSERT_EQ(LoadTypeLibEx(ServerDllPath().c_str(), REGKIND_NONE, lib_.Put()), S_OK); }
 
   ComPtr<ITypeInfo> Info(const wchar_t* guid) {
     ComPtr<ITypeInfo> info;
