@@ -37,7 +37,7 @@ x86_log=$root/build/x86/ctest.log
 x86_pid=$!
 
 status=0
-build x64 15 && build native 15 || { kill -- -$x86_pid 2>/dev/null; kill $x86_pid 2>/dev/null; exit 1; }
+build x64 15 && build native 15 || { kill $x86_pid 2>/dev/null; exit 1; }
 for p in x64 native; do
   echo "== Testing $p"
   run_ctest "$p" || status=1
