@@ -84,6 +84,11 @@ ControlClass ClassOf(ControlKind kind) {
   return {WC_STATICW, 0, 0};
 }
 
+bool IsSectionRow(const ControlRow& row) {
+  const NumberChoice& section = kNumberChoices[kFirstSectionLenChoice];
+  return row.name == section.textBox || row.name == section.upDown;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(ComPtr<IDispatch> appObject) : app_(std::move(appObject)) {}
@@ -118,45 +123,78 @@ void MainWindow::Show(HWND owner) {
   if (HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE)) SetFocus(first);
 }
 
+// The letter-section rows are made when the count first asks for them
+// (udNumSections_Change): most of them are hidden at the usual counts, and
+// each control costs time before the window can show.
 void MainWindow::CreateControls() {
   LOGFONTW windowFont{};
   windowFont.lfHeight = -MulDiv(kWindowFont.points, dpiY_, 72);
   windowFont.lfWeight = kWindowFont.weight;
   windowFont.lfCharSet = static_cast<BYTE>(kWindowFont.charset);
   wcsncpy_s(windowFont.lfFaceName, kWindowFont.face.data(), _TRUNCATE);
-  const HFONT font = FontFor(windowFont);  // the window's font: every control starts with it
-
+  windowFont_ = FontFor(windowFont);  // the window's font: every control starts with it
+  monoFont_ = windowFont_ ? MonoFontFrom(windowFont) : nullptr;
   for (std::size_t i = 0; i < kLayout.size(); ++i) {
-    const ControlRow& row = kLayout[i];
-    HWND parent = hwnd_;
-    if (!row.container.empty()) {
-      const auto container = FindRow(row.container);
-      if (!container || !controls_[*container]) Raise(E_UNEXPECTED);
-      parent = controls_[*container];
-    }
-    const ControlClass cls = ClassOf(row.kind);
-    // The letter-section rows start hidden: loading the count shows as many
-    // as it asks for (udNumSections_Change), where made visible now most of
-    // them would only be hidden again.
-    const NumberChoice& section = kNumberChoices[kFirstSectionLenChoice];
-    const bool shownByCount = row.name == section.textBox || row.name == section.upDown;
-    HWND control = CreateWindowExW(
-        cls.exStyle, cls.className, std::wstring(row.caption).c_str(),
-        WS_CHILD | (shownByCount ? 0 : WS_VISIBLE) | cls.style,
-        TwipsToPixels(row.left, dpiX_), TwipsToPixels(row.top, dpiY_), TwipsToPixels(row.width, dpiX_),
-        TwipsToPixels(row.height, dpiY_), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdOf(row))),
-        Instance(), nullptr);
-    if (!control) Raise(HRESULT_FROM_WIN32(GetLastError()));
-    controls_[i] = control;
-    if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (row.kind == ControlKind::Frame) {
-      Subclass(i, &MainWindow::FrameProc);
-    } else if (row.kind == ControlKind::UpDown) {
-      Subclass(i, &MainWindow::UpDownProc);
-    }
+    if (!IsSectionRow(kLayout[i])) CreateControl(i, true);
   }
-  if (font) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (windowFont_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_), FALSE);
   SetDefaultButton(ControlIdOf(kLayout[*FindRow(L"cmdGenerate")]));
+}
+
+HWND MainWindow::CreateControl(std::size_t i, bool visible) {
+  const ControlRow& row = kLayout[i];
+  HWND parent = hwnd_;
+  if (!row.container.empty()) {
+    const auto container = FindRow(row.container);
+    if (!container || !controls_[*container]) Raise(E_UNEXPECTED);
+    parent = controls_[*container];
+  }
+  const ControlClass cls = ClassOf(row.kind);
+  HWND control =
+      CreateWindowExW(cls.exStyle, cls.className, std::wstring(row.caption).c_str(),
+                      WS_CHILD | (visible ? WS_VISIBLE : 0) | cls.style, TwipsToPixels(row.left, dpiX_),
+                      TwipsToPixels(row.top, dpiY_), TwipsToPixels(row.width, dpiX_), TwipsToPixels(row.height, dpiY_),
+                      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdOf(row))), Instance(), nullptr);
+  if (!control) Raise(HRESULT_FROM_WIN32(GetLastError()));
+  controls_[i] = control;
+  // Text boxes get their monospaced font at once instead of the window's first.
+  const HFONT font = row.kind == ControlKind::TextBox && monoFont_ ? monoFont_ : windowFont_;
+  if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (row.kind == ControlKind::Frame) {
+    Subclass(i, &MainWindow::FrameProc);
+  } else if (row.kind == ControlKind::UpDown) {
+    Subclass(i, &MainWindow::UpDownProc);
+  }
+  return control;
+}
+
+bool MainWindow::EnsureSectionRow(int index) {
+  const NumberChoice& choice = kNumberChoices[kFirstSectionLenChoice + static_cast<std::size_t>(index)];
+  if (UpDownOf(choice)) return false;
+  // The count shows the row. In a window not shown yet the row can be made
+  // visible at once; in a shown one it appears only when bound and in place.
+  const bool visible = !IsWindowVisible(hwnd_);
+  CreateControl(*FindRow(choice.textBox, index), visible);
+  CreateControl(*FindRow(choice.upDown, index), visible);
+  BindNumberBox(choice);
+  std::optional<std::int32_t>& held = heldLengths_[static_cast<std::size_t>(index)];
+  if (held) SendMessageW(UpDownOf(choice), UDM_SETPOS32, 0, *held);
+  held.reset();
+  return true;
+}
+
+// A new control goes last in its container's tab order. Rows are made in
+// order, so after new ones only the controls the design puts after every
+// row have to go back to the end.
+void MainWindow::KeepTabOrderAfterSections() {
+  const ControlRow& lastRow = kLayout[*FindRow(L"udSectionLen", kSectionCount - 1)];
+  bool after = false;
+  for (std::size_t i = 0; i < kLayout.size(); ++i) {
+    if (after && kLayout[i].container == lastRow.container && controls_[i]) {
+      SetWindowPos(controls_[i], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+    }
+    after = after || &kLayout[i] == &lastRow;
+  }
 }
 
 // Not SetWindowSubclass: it looks its chain up as a window property on every
@@ -205,19 +243,32 @@ bool MainWindow::IsTextBox(HWND hwnd) const {
   return false;
 }
 
-std::int32_t MainWindow::Value(HWND upDown) const {
+std::int32_t MainWindow::Value(const NumberChoice& choice) const {
+  HWND upDown = UpDownOf(choice);
+  if (!upDown) return heldLengths_[static_cast<std::size_t>(choice.index)].value_or(0);
   BOOL invalidBuddyText = FALSE;  // the read-only boxes always show the value
   return static_cast<std::int32_t>(SendMessageW(upDown, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&invalidBuddyText)));
 }
 
-void MainWindow::SetValue(HWND upDown, std::int32_t value) {
+void MainWindow::SetValue(const NumberChoice& choice, std::int32_t value) {
+  HWND upDown = UpDownOf(choice);
+  if (!upDown) {
+    heldLengths_[static_cast<std::size_t>(choice.index)] = value;
+    return;
+  }
   SendMessageW(upDown, UDM_SETPOS32, 0, value);
   // The control does not notify a value set by the program; the change is
   // raised here, also for an unchanged value, so the rows always follow it.
-  if (upDown == UpDownOf(kNumberChoices[kNumSectionsChoice])) udNumSections_Change();
+  if (&choice == &kNumberChoices[kNumSectionsChoice]) udNumSections_Change();
 }
 
-void MainWindow::Range(HWND upDown, std::int32_t* minimum, std::int32_t* maximum) const {
+void MainWindow::Range(const NumberChoice& choice, std::int32_t* minimum, std::int32_t* maximum) const {
+  HWND upDown = UpDownOf(choice);
+  if (!upDown) {
+    *minimum = choice.minimum;
+    *maximum = choice.maximum;
+    return;
+  }
   int low = 0, high = 0;
   SendMessageW(upDown, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
   *minimum = low;
@@ -240,14 +291,16 @@ void MainWindow::Form_Load() {
 
 void MainWindow::InitControls() {
   for (const NumberChoice& choice : kNumberChoices) {
-    HWND text = TextBoxOf(choice), upDown = UpDownOf(choice);
-    KeepBuddyLayout(text, upDown, false);
-    SendMessageW(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(text), 0);
-    SendMessageW(upDown, UDM_SETRANGE32, choice.minimum, choice.maximum);
-    KeepBuddyLayout(text, upDown, true);
+    if (UpDownOf(choice)) BindNumberBox(choice);
   }
-  for (std::wstring_view name : {L"txtNumSections", L"txtNumSectionLen", L"txtPassword"}) SetMonoFont(Control(name));
-  for (int i = 0; i < kSectionCount; ++i) SetMonoFont(Control(L"txtSectionLen", i));
+}
+
+void MainWindow::BindNumberBox(const NumberChoice& choice) {
+  HWND text = TextBoxOf(choice), upDown = UpDownOf(choice);
+  KeepBuddyLayout(text, upDown, false);
+  SendMessageW(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(text), 0);
+  SendMessageW(upDown, UDM_SETRANGE32, choice.minimum, choice.maximum);
+  KeepBuddyLayout(text, upDown, true);
 }
 
 // Binding moves the up-down control onto the text box and narrows the box;
@@ -275,15 +328,13 @@ HFONT MainWindow::FontFor(const LOGFONTW& description) {
   return font;
 }
 
-// The monospaced font is set one property at a time, as the form runtime's
-// font object sets it: each step makes the font with that property changed,
-// or keeps the previous font when that one cannot be made. Only the last
-// font is sent to the control, which then measures one font instead of three.
-void MainWindow::SetMonoFont(HWND control) {
-  LOGFONTW description{};
-  const HFONT current = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-  if (!current || GetObjectW(current, sizeof(description), &description) != sizeof(description)) return;
-  HFONT font = nullptr;
+// The number and password boxes' font: the window's font with the monospaced
+// face, size and character set set one property at a time, as the form
+// runtime's font object sets them. Each step makes the font with that
+// property changed, or keeps the previous font when that one cannot be made.
+HFONT MainWindow::MonoFontFrom(const LOGFONTW& windowFont) {
+  LOGFONTW description = windowFont;
+  HFONT font = FontFor(description);
   auto step = [&](auto change) {
     LOGFONTW next = description;
     // Bytes after the face name's terminator would make equal fonts look different.
@@ -299,25 +350,23 @@ void MainWindow::SetMonoFont(HWND control) {
   step([](LOGFONTW& f) { wcsncpy_s(f.lfFaceName, kMonoFont.face.data(), _TRUNCATE); });
   step([this](LOGFONTW& f) { f.lfHeight = -MulDiv(kMonoFont.points, dpiY_, 72); });
   step([](LOGFONTW& f) { f.lfCharSet = static_cast<BYTE>(kMonoFont.charset); });
-  // Fonts are set while the window is still hidden: nothing to redraw yet.
-  if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), IsWindowVisible(control));
+  return font;
 }
 
 void MainWindow::LoadGeneratorSettings() {
   SettingsSession settings(app_.Get());
   for (const NumberChoice& choice : kNumberChoices) {
     const std::int32_t stored = settings.LoadLong(choice.valueName, choice.defaultValue);
-    HWND upDown = UpDownOf(choice);
     std::int32_t minimum = 0, maximum = 0;
-    Range(upDown, &minimum, &maximum);
-    SetValue(upDown, FitRange(stored, choice.defaultValue, minimum, maximum));
+    Range(choice, &minimum, &maximum);
+    SetValue(choice, FitRange(stored, choice.defaultValue, minimum, maximum));
   }
 }
 
 void MainWindow::SaveGeneratorSettings() {
   SettingsSession settings(app_.Get());
   // Hidden rows too: their lengths come back when the count rises again.
-  for (const NumberChoice& choice : kNumberChoices) settings.SaveLong(choice.valueName, Value(UpDownOf(choice)));
+  for (const NumberChoice& choice : kNumberChoices) settings.SaveLong(choice.valueName, Value(choice));
 }
 
 void MainWindow::Form_Unload() { SaveGeneratorSettings(); }
@@ -338,12 +387,12 @@ void MainWindow::GeneratePassword() {
     ~WaitCursor() { SetCursor(previous); }
   } wait;
   // Lengths come from the up-down controls, not from the boxes beside them.
-  const std::int32_t sections = Value(UpDownOf(kNumberChoices[kNumSectionsChoice]));
+  const std::int32_t sections = Value(kNumberChoices[kNumSectionsChoice]);
   std::vector<std::int32_t> lengths;
   for (std::int32_t i = 0; i < sections && i < kSectionCount; ++i) {
-    lengths.push_back(Value(UpDownOf(kNumberChoices[kFirstSectionLenChoice + static_cast<std::size_t>(i)])));
+    lengths.push_back(Value(kNumberChoices[kFirstSectionLenChoice + static_cast<std::size_t>(i)]));
   }
-  lengths.push_back(Value(UpDownOf(kNumberChoices[kNumSectionLenChoice])));
+  lengths.push_back(Value(kNumberChoices[kNumSectionLenChoice]));
   std::wstring password;
   Check(ComposePassword(
       lengths, [](std::int32_t lower, std::int32_t upper, std::int32_t* out) { return esGetRnd(lower, upper, 0, out); },
@@ -408,18 +457,21 @@ bool MainWindow::Form_KeyDown(int keyCode, int shift) {
 }
 
 void MainWindow::TextBox_KeyDown(const NumberChoice& choice, int keyCode, int shift) {
-  HWND upDown = UpDownOf(choice);
   std::int32_t minimum = 0, maximum = 0;
-  Range(upDown, &minimum, &maximum);
-  if (const auto next = SteppedValue(keyCode, shift, Value(upDown), minimum, maximum)) SetValue(upDown, *next);
+  Range(choice, &minimum, &maximum);
+  if (const auto next = SteppedValue(keyCode, shift, Value(choice), minimum, maximum)) SetValue(choice, *next);
 }
 
 void MainWindow::udNumSections_Change() {
-  const std::int32_t n = Value(UpDownOf(kNumberChoices[kNumSectionsChoice]));
+  const std::int32_t n = Value(kNumberChoices[kNumSectionsChoice]);
+  bool made = false;
+  for (int i = 0; i < kSectionCount && i < n; ++i) made = EnsureSectionRow(i) || made;
+  if (made) KeepTabOrderAfterSections();
   for (int i = 0; i < kSectionCount; ++i) {
-    const int show = i <= n - 1 ? SW_SHOW : SW_HIDE;
-    ShowWindow(Control(L"txtSectionLen", i), show);
-    ShowWindow(Control(L"udSectionLen", i), show);
+    const bool shown = i <= n - 1;
+    for (std::wstring_view name : {L"txtSectionLen", L"udSectionLen"}) {
+      if (HWND control = Control(name, i)) ShowWindow(control, shown ? SW_SHOW : SW_HIDE);
+    }
   }
 }
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <type_traits>
 #include <vector>
 
@@ -46,6 +47,11 @@ class MainWindow {
   void OnCommand(int id, int code);
 
   void CreateControls();
+  HWND CreateControl(std::size_t row, bool visible);
+  // Makes letter-section row `index` the first time the count asks for it,
+  // bound and holding its length. True if it was made.
+  bool EnsureSectionRow(int index);
+  void KeepTabOrderAfterSections();
   HWND Control(std::wstring_view name, int index = -1) const;
   HWND TextBoxOf(const NumberChoice& choice) const { return Control(choice.textBox, choice.index); }
   HWND UpDownOf(const NumberChoice& choice) const { return Control(choice.upDown, choice.index); }
@@ -53,18 +59,21 @@ class MainWindow {
   const NumberChoice* ChoiceOfUpDown(HWND upDown) const;
   bool IsTextBox(HWND hwnd) const;
 
-  // Up-down values; setting udNumSections raises its change.
-  std::int32_t Value(HWND upDown) const;
-  void SetValue(HWND upDown, std::int32_t value);
-  void Range(HWND upDown, std::int32_t* minimum, std::int32_t* maximum) const;
+  // A choice's value and range: its up-down control's, or for a letter-section
+  // row not made yet, the length held for it and the designed range. Setting
+  // the number of sections raises its change.
+  std::int32_t Value(const NumberChoice& choice) const;
+  void SetValue(const NumberChoice& choice, std::int32_t value);
+  void Range(const NumberChoice& choice, std::int32_t* minimum, std::int32_t* maximum) const;
 
   // Form events and procedures.
   void Form_Load();
   void Form_Unload();
   void Unload();
   void InitControls();
+  void BindNumberBox(const NumberChoice& choice);
   void KeepBuddyLayout(HWND textBox, HWND upDown, bool restore);
-  void SetMonoFont(HWND control);
+  HFONT MonoFontFrom(const LOGFONTW& windowFont);
   void LoadGeneratorSettings();
   void SaveGeneratorSettings();
   void GeneratePassword();
@@ -87,6 +96,9 @@ class MainWindow {
   HWND hwnd_ = nullptr;
   std::array<HWND, kLayoutRows> controls_{};
   std::array<WNDPROC, kLayoutRows> controlProcs_{};  // the procedures Subclass replaced
+  // Lengths of letter-section rows not made yet, once loaded or set.
+  std::array<std::optional<std::int32_t>, kSectionCount> heldLengths_{};
+  HFONT windowFont_ = nullptr, monoFont_ = nullptr;
   int dpiX_ = 96, dpiY_ = 96;
   int defaultButtonId_ = 0;
   bool unloading_ = false;
