@@ -40,6 +40,8 @@ class MainWindow {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK UpDownProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // Labels and buttons: only the painting of a border they do not have is left out.
+  static LRESULT CALLBACK PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   // Puts `proc` in front of a control's own window procedure.
   void Subclass(std::size_t row, WNDPROC proc);
   LRESULT CallControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) const;
