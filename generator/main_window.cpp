@@ -259,7 +259,7 @@ bool MainWindow::IsTextBox(HWND hwnd) const {
 
 std::int32_t MainWindow::Value(const NumberChoice& choice) const {
   HWND upDown = UpDownOf(choice);
-  if (!upDown) return heldLengths_[static_cast<std::size_t>(choice.index)].value_or(0);
+  if (!upDown) return choice.index >= 0 ? heldLengths_[static_cast<std::size_t>(choice.index)].value_or(0) : 0;
   BOOL invalidBuddyText = FALSE;  // the read-only boxes always show the value
   return static_cast<std::int32_t>(SendMessageW(upDown, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&invalidBuddyText)));
 }
@@ -267,13 +267,13 @@ std::int32_t MainWindow::Value(const NumberChoice& choice) const {
 void MainWindow::SetValue(const NumberChoice& choice, std::int32_t value) {
   HWND upDown = UpDownOf(choice);
   if (!upDown) {
-    heldLengths_[static_cast<std::size_t>(choice.index)] = value;
+    if (choice.index >= 0) heldLengths_[static_cast<std::size_t>(choice.index)] = value;
     return;
   }
   SendMessageW(upDown, UDM_SETPOS32, 0, value);
   // The control does not notify a value set by the program; the change is
   // raised here, also for an unchanged value, so the rows always follow it.
-  if (&choice == &kNumberChoices[kNumSectionsChoice]) udNumSections_Change();
+  if (choice.valueName == kNumberChoices[kNumSectionsChoice].valueName) udNumSections_Change();
 }
 
 void MainWindow::Range(const NumberChoice& choice, std::int32_t* minimum, std::int32_t* maximum) const {
