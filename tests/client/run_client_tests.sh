@@ -67,11 +67,17 @@ wreg() {
   "$ORV_WINE64" reg "$@" $v 2>/dev/null | tr -d '\r'
 }
 # The data of one value ("" names the default value); exit 1 when it is absent.
+# A query that fails is asked once more: under a full CI run one of some
+# thirty reg.exe queries once failed for a value that was there.
 reg_value() {
-  local key=$1 name=$2 out
-  if [ -z "$name" ]; then out=$(wreg query "$key" /ve) || return 1
-  else out=$(wreg query "$key" /v "$name") || return 1
-  fi
+  local key=$1 name=$2 out try
+  local args=(/ve)
+  [ -n "$name" ] && args=(/v "$name")
+  for try in 1 2; do
+    out=$(wreg query "$key" "${args[@]}") && break
+    [ $try = 2 ] && return 1
+    sleep 1
+  done
   echo "$out" | sed -n -E 's/^    .*    REG_[A-Z_]+    ?//p' | head -n 1
 }
 key_exists() { wreg query "$1" >/dev/null; }
