@@ -73,6 +73,23 @@ bool IsNamedType(ITypeInfo* info, HREFTYPE ref, std::span<const std::wstring_vie
   return false;
 }
 
+// Calls `visit` with each function description of `info`, in order, until it
+// returns true.
+template <class Visit>
+void ForEachFunc(ITypeInfo* info, Visit visit) {
+  TYPEATTR* attr = nullptr;
+  if (!info || FAILED(info->GetTypeAttr(&attr))) return;
+  const WORD count = attr->cFuncs;
+  info->ReleaseTypeAttr(attr);
+  for (UINT i = 0; i < count; ++i) {
+    FUNCDESC* func = nullptr;
+    if (FAILED(info->GetFuncDesc(i, &func))) continue;
+    const bool done = visit(*func);
+    info->ReleaseFuncDesc(func);
+    if (done) return;
+  }
+}
+
 struct Parameter {
   VARTYPE byRefTarget = VT_EMPTY;  // see ByRefTarget
   bool unsigned32 = false;         // an enumeration the class names as unsigned
@@ -82,24 +99,15 @@ struct Parameter {
 std::vector<Parameter> Parameters(ITypeInfo* info, DISPID id, WORD flags,
                                   std::span<const std::wstring_view> unsignedEnums) {
   std::vector<Parameter> targets;
-  TYPEATTR* attr = nullptr;
-  if (!info || FAILED(info->GetTypeAttr(&attr))) return targets;
-  const WORD count = attr->cFuncs;
-  info->ReleaseTypeAttr(attr);
-  for (UINT i = 0; i < count; ++i) {
-    FUNCDESC* func = nullptr;
-    if (FAILED(info->GetFuncDesc(i, &func))) continue;
-    if (func->memid == id && (func->invkind & flags)) {
-      for (SHORT p = 0; p < func->cParams; ++p) {
-        const TYPEDESC& type = func->lprgelemdescParam[p].tdesc;
-        targets.push_back({ByRefTarget(info, type),
-                           type.vt == VT_USERDEFINED && IsNamedType(info, type.hreftype, unsignedEnums)});
-      }
-      info->ReleaseFuncDesc(func);
-      break;
+  ForEachFunc(info, [&](const FUNCDESC& func) {
+    if (func.memid != id || !(func.invkind & flags)) return false;
+    for (SHORT p = 0; p < func.cParams; ++p) {
+      const TYPEDESC& type = func.lprgelemdescParam[p].tdesc;
+      targets.push_back(
+          {ByRefTarget(info, type), type.vt == VT_USERDEFINED && IsNamedType(info, type.hreftype, unsignedEnums)});
     }
-    info->ReleaseFuncDesc(func);
-  }
+    return true;
+  });
   return targets;
 }
 
@@ -194,47 +202,32 @@ void ScriptArguments::Adapt(VARIANT& arg, VARTYPE target, std::size_t index) {
 }
 
 bool IsCallableWithoutArguments(ITypeInfo* info, DISPID id) {
-  TYPEATTR* attr = nullptr;
-  if (!info || FAILED(info->GetTypeAttr(&attr))) return false;
-  const WORD count = attr->cFuncs;
-  info->ReleaseTypeAttr(attr);
   bool callable = false;
-  for (UINT i = 0; i < count && !callable; ++i) {
-    FUNCDESC* func = nullptr;
-    if (FAILED(info->GetFuncDesc(i, &func))) continue;
-    if (func->memid == id && func->invkind == INVOKE_FUNC) {
-      callable = true;
-      for (SHORT p = 0; p < func->cParams; ++p) {
-        const USHORT f = func->lprgelemdescParam[p].paramdesc.wParamFlags;
-        if (!(f & (PARAMFLAG_FOPT | PARAMFLAG_FRETVAL | PARAMFLAG_FLCID))) callable = false;
-      }
+  ForEachFunc(info, [&](const FUNCDESC& func) {
+    if (func.memid != id || func.invkind != INVOKE_FUNC) return false;
+    callable = true;
+    for (SHORT p = 0; p < func.cParams; ++p) {
+      const USHORT f = func.lprgelemdescParam[p].paramdesc.wParamFlags;
+      if (!(f & (PARAMFLAG_FOPT | PARAMFLAG_FRETVAL | PARAMFLAG_FLCID))) callable = false;
     }
-    info->ReleaseFuncDesc(func);
-  }
+    return callable;
+  });
   return callable;
 }
 
 bool HasTooManyArguments(ITypeInfo* info, DISPID id, WORD flags, UINT count) {
-  TYPEATTR* attr = nullptr;
-  if (!info || FAILED(info->GetTypeAttr(&attr))) return false;
-  const WORD funcs = attr->cFuncs;
-  info->ReleaseTypeAttr(attr);
-  for (UINT i = 0; i < funcs; ++i) {
-    FUNCDESC* func = nullptr;
-    if (FAILED(info->GetFuncDesc(i, &func))) continue;
-    // The first member that answers the call, as the type library's Invoke picks it.
-    if (func->memid == id && (func->invkind & flags)) {
-      UINT declared = 0;
-      for (SHORT p = 0; p < func->cParams; ++p) {
-        if (!(func->lprgelemdescParam[p].paramdesc.wParamFlags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID))) ++declared;
-      }
-      const bool tooMany = func->invkind != INVOKE_PROPERTYGET && count > declared;
-      info->ReleaseFuncDesc(func);
-      return tooMany;
+  bool tooMany = false;
+  // The first member that answers the call, as the type library's Invoke picks it.
+  ForEachFunc(info, [&](const FUNCDESC& func) {
+    if (func.memid != id || !(func.invkind & flags)) return false;
+    UINT declared = 0;
+    for (SHORT p = 0; p < func.cParams; ++p) {
+      if (!(func.lprgelemdescParam[p].paramdesc.wParamFlags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID))) ++declared;
     }
-    info->ReleaseFuncDesc(func);
-  }
-  return false;
+    tooMany = func.invkind != INVOKE_PROPERTYGET && count > declared;
+    return true;
+  });
+  return tooMany;
 }
 
 bool AsUnsigned32Pattern(const VARIANT& v, LONG* pattern) {
@@ -247,8 +240,10 @@ bool AsUnsigned32Pattern(const VARIANT& v, LONG* pattern) {
     case VT_R4: d = *static_cast<const float*>(h.data); break;
     case VT_I8: d = static_cast<double>(*static_cast<const LONGLONG*>(h.data)); break;
     case VT_UI8: d = static_cast<double>(*static_cast<const ULONGLONG*>(h.data)); break;
-    case VT_UI4: case VT_UINT: d = *static_cast<const ULONG*>(h.data); break;
-    case VT_DECIMAL: case VT_CY: {
+    case VT_UI4:
+    case VT_UINT: d = *static_cast<const ULONG*>(h.data); break;
+    case VT_DECIMAL:
+    case VT_CY: {
       VARIANT copy;
       VariantInit(&copy);
       if (FAILED(VariantChangeType(&copy, const_cast<VARIANT*>(Referent(v)), 0, VT_R8))) return false;
