@@ -19,6 +19,9 @@ orv_find_wine() {
 }
 ORV_WINE64=$(orv_find_wine wine64)
 ORV_WINE32=$(orv_find_wine wine)
+# A "wine" that is a script picks a loader itself (Debian's takes wine64 when
+# wine32 is missing): only the loader program itself runs 32-bit code.
+[ "$(head -c 4 "$ORV_WINE32" 2>/dev/null)" = $'\x7fELF' ] || ORV_WINE32=${ORV_WINE32%/*}/no-32-bit-wine-loader
 # The server of the loaders found, which a prefix's programs share.
 ORV_WINESERVER=$(dirname "$ORV_WINE64")/wineserver
 [ -x "$ORV_WINESERVER" ] || ORV_WINESERVER=$(orv_find_wine wineserver)
