@@ -24,8 +24,8 @@ Fn ShellEntry(HMODULE shell, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(shell, name)));
 }
 
-// Starts a program by its full path with one quoted argument (or the raw
-// rest of a command line), without waiting for it.
+// Starts a program by its full path, followed on its command line by
+// `arguments` as given, without waiting for it.
 Status StartProgram(const std::wstring& program, const std::wstring& arguments) {
   std::wstring commandLine = L"\"" + program + L"\" " + arguments;
   STARTUPINFOW startup{};
@@ -94,6 +94,7 @@ Status OpenWithChosenProgram(HMODULE shell, HWND owner, const std::wstring& file
   // OpenAs_RunDLL takes the rest of its command line as the file, unquoted.
   return StartProgram(rundll, L"shell32.dll,OpenAs_RunDLL " + file);
 }
+
 }  // namespace
 
 Status GetProgramPath(std::wstring* out) {
