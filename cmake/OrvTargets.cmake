@@ -33,7 +33,15 @@ endfunction()
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+# GoogleTest is built from its sources (Debian's googletest package; other
+# layouts set GTEST_SOURCE_DIR to the folder holding googletest/).
+find_path(GTEST_SOURCE_DIR googletest/CMakeLists.txt
+  PATHS /usr/src/googletest /usr/src/gtest /usr/local/src/googletest /usr/share/googletest
+  DOC "GoogleTest's source tree (holding googletest/)" NO_CMAKE_FIND_ROOT_PATH)
+if(NOT GTEST_SOURCE_DIR)
+  message(FATAL_ERROR "GoogleTest's sources were not found: install googletest or set GTEST_SOURCE_DIR")
+endif()
+add_subdirectory(${GTEST_SOURCE_DIR}/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 if(WIN32)
   target_link_options(gtest PUBLIC -static)
 endif()

@@ -6,6 +6,6 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine-env.sh"
-/usr/lib/wine/wineserver -k 2>/dev/null
-/usr/lib/wine/wineserver -w 2>/dev/null
+"$ORV_WINESERVER" -k 2>/dev/null
+"$ORV_WINESERVER" -w 2>/dev/null
 exec xvfb-run -a -s "-screen 0 1024x768x24" "$here/wine-run.sh" "$@"

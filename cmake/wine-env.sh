@@ -4,8 +4,27 @@ export WINEPREFIX=${ORV_WINEPREFIX:-$orv_root/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko downloads, no prompts.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-ORV_WINE64=/usr/lib/wine/wine64
-ORV_WINE32=/usr/lib/wine/wine
+
+# A Wine program by name: ORV_WINE_DIR when set, Debian's folder of loaders,
+# WineHQ's packages, else the one on PATH. The loaders themselves matter:
+# "wine64" is the 64-bit loader and "wine" the 32-bit one (Debian's and
+# WineHQ's "wine" command picks that too when it is installed).
+orv_find_wine() {
+  local d
+  for d in ${ORV_WINE_DIR:-} /usr/lib/wine /usr/lib64/wine /opt/wine-stable/bin /opt/wine-devel/bin \
+    /opt/wine-staging/bin; do
+    [ -x "$d/$1" ] && { echo "$d/$1"; return 0; }
+  done
+  command -v "$1" || echo "$1"
+}
+ORV_WINE64=$(orv_find_wine wine64)
+ORV_WINE32=$(orv_find_wine wine)
+# A "wine" that is a script picks a loader itself (Debian's takes wine64 when
+# wine32 is missing): only the loader program itself runs 32-bit code.
+[ "$(head -c 4 "$ORV_WINE32" 2>/dev/null)" = $'\x7fELF' ] || ORV_WINE32=${ORV_WINE32%/*}/no-32-bit-wine-loader
+# The server of the loaders found, which a prefix's programs share.
+ORV_WINESERVER=$(dirname "$ORV_WINE64")/wineserver
+[ -x "$ORV_WINESERVER" ] || ORV_WINESERVER=$(orv_find_wine wineserver)
 
 # Prints the PE machine field in hex (8664 for x64, 014c for x86), or nothing.
 orv_pe_machine() {
@@ -34,7 +53,7 @@ orv_make_pristine_prefix() {
       echo "Creating a Wine prefix in $orv_pristine_prefix" >&2
       rm -rf "$orv_pristine_prefix"
       WINEPREFIX=$orv_pristine_prefix "$ORV_WINE64" wineboot -i >/dev/null 2>&1 || true
-      WINEPREFIX=$orv_pristine_prefix /usr/lib/wine/wineserver -w || true
+      WINEPREFIX=$orv_pristine_prefix "$ORV_WINESERVER" -w || true
       [ -f "$orv_pristine_prefix/system.reg" ] || { echo "wineboot failed to create $orv_pristine_prefix" >&2; exit 1; }
       touch "$orv_pristine_prefix/.orv-ready"
     fi

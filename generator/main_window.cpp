@@ -460,8 +460,8 @@ bool MainWindow::Form_KeyDown(int keyCode, int shift) {
   switch (WindowKeyActionFor(keyCode, shift)) {
     case WindowKeyAction::ShowAbout: Check(AboutBox().Show(hwnd_, app_.Get(), L"", nullptr, kDedication)); return true;
     case WindowKeyAction::OpenReadMe: {
-      std::wstring opened;
-      Check(esOpenReadMeFile(nullptr, &opened));
+      std::wstring readMe;
+      if (const Status s = esOpenReadMeFile(hwnd_, &readMe); Failed(s)) throw RunTimeError(s, SystemErrorText(s, readMe));
       return true;
     }
     case WindowKeyAction::Unload: Unload(); return true;

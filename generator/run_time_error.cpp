@@ -9,7 +9,27 @@
 
 namespace orv::quorlet {
 
-std::wstring SystemErrorText(HRESULT code) {
+std::wstring FillInserts(const std::wstring& text, const std::wstring& subject) {
+  const std::wstring filler = subject.empty() ? std::wstring(L"\u2026") : L"\u00AB" + subject + L"\u00BB";
+  std::wstring out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'%' && i + 1 < text.size() && text[i + 1] >= L'1' && text[i + 1] <= L'9') {
+      i += 1;
+      while (i + 1 < text.size() && text[i + 1] >= L'0' && text[i + 1] <= L'9') ++i;
+      // A printf-style form after the number, "%1!s!".
+      if (i + 1 < text.size() && text[i + 1] == L'!') {
+        const std::size_t close = text.find(L'!', i + 2);
+        if (close != std::wstring::npos) i = close;
+      }
+      out += filler;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+std::wstring SystemErrorText(HRESULT code, const std::wstring& subject) {
   wchar_t* buffer = nullptr;
   const DWORD length =
       FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -17,7 +37,7 @@ std::wstring SystemErrorText(HRESULT code) {
   std::wstring text(buffer ? buffer : L"", length);
   LocalFree(buffer);
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
-  return text;
+  return FillInserts(text, subject);
 }
 
 void Raise(HRESULT code) { throw RunTimeError(code, SystemErrorText(code)); }

@@ -24,8 +24,11 @@ class RunTimeError : public std::exception {
   std::wstring description_;
 };
 
-// The system's text for an error number, or an empty text.
-std::wstring SystemErrorText(HRESULT code);
+// The system's text for an error number, or an empty text. Its inserts
+// ("%1", "%1!s!") name `subject`, quoted, or an ellipsis when there is none:
+// a report never shows a raw insert.
+std::wstring SystemErrorText(HRESULT code, const std::wstring& subject = {});
+std::wstring FillInserts(const std::wstring& text, const std::wstring& subject);
 
 [[noreturn]] void Raise(HRESULT code);
 inline void Check(Status status) {

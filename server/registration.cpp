@@ -77,6 +77,28 @@ HRESULT DeleteIfOnly(const std::wstring& key, std::initializer_list<const wchar_
   return DeleteTree(key);
 }
 
+// The registry view of the other bitness, or 0 where there is none (32-bit
+// Windows). 64-bit Windows shares HKCR\<ProgID> between the views but keeps
+// a CLSID key per view.
+REGSAM OtherView() {
+#ifdef _WIN64
+  return KEY_WOW64_32KEY;
+#else
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64 ? KEY_WOW64_64KEY : 0;
+#endif
+}
+
+// True when the other bitness's build still registers the class, so that the
+// shared ProgID keeps serving it.
+bool OtherViewRegisters(REFCLSID clsid) {
+  const REGSAM view = OtherView();
+  if (view == 0) return false;
+  RegKeyHandle h;
+  return RegOpenKeyExW(HKEY_CLASSES_ROOT, (L"CLSID\\" + GuidText(clsid)).c_str(), 0, KEY_QUERY_VALUE | view,
+                       h.Put()) == ERROR_SUCCESS;
+}
+
 std::wstring TypeLibKey(const ServerTable& server) { return L"TypeLib\\" + GuidText(*server.libid); }
 
 HRESULT WriteAll(const ServerTable& server, const std::wstring& path) {
@@ -141,7 +163,7 @@ HRESULT UnregisterServer(const ServerTable& server) {
   };
   for (const CreatableClass& c : server.classes) {
     keep(DeleteTree(L"CLSID\\" + GuidText(*c.clsid)));
-    keep(DeleteTree(c.progId));
+    if (!OtherViewRegisters(*c.clsid)) keep(DeleteTree(c.progId));
   }
   for (const MarshalledInterface& i : server.interfaces) keep(DeleteTree(L"Interface\\" + GuidText(*i.iid)));
   // The type library key is shared by the x86 and x64 builds: remove only this

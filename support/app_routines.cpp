@@ -19,6 +19,82 @@ Status SetText(HKEY key, const wchar_t* name, const std::wstring& text) {
   return e == ERROR_SUCCESS ? kOk : HRESULT_FROM_WIN32(e);
 }
 
+template <class Fn>
+Fn ShellEntry(HMODULE shell, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(shell, name)));
+}
+
+// Starts a program by its full path, followed on its command line by
+// `arguments` as given, without waiting for it.
+Status StartProgram(const std::wstring& program, const std::wstring& arguments) {
+  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return LastErrorStatus();
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return kOk;
+}
+
+// A file of the system folder (System32, or SysWOW64 for a 32-bit program on
+// 64-bit Windows) or, failing that, of the Windows folder.
+std::wstring SystemProgram(const wchar_t* file) {
+  wchar_t folder[MAX_PATH];
+  for (auto getFolder : {&GetSystemDirectoryW, &GetWindowsDirectoryW}) {
+    const UINT n = getFolder(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) continue;
+    std::wstring path = std::wstring(folder, n) + L"\\" + file;
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return path;
+  }
+  return {};
+}
+
+// The shell's "open" verb: the program associated with the document's type.
+Status OpenByAssociation(HMODULE shell, HWND owner, const std::wstring& file) {
+  using ShellExecuteExFn = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
+  const auto shellExecuteEx = ShellEntry<ShellExecuteExFn>(shell, "ShellExecuteExW");
+  if (!shellExecuteEx) return LastErrorStatus();
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.hwnd = owner;
+  info.lpVerb = L"open";
+  info.lpFile = file.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  return shellExecuteEx(&info) ? kOk : LastErrorStatus();
+}
+
+Status OpenWithNotepad(const std::wstring& file) {
+  const std::wstring notepad = SystemProgram(L"notepad.exe");
+  if (notepad.empty()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+  return StartProgram(notepad, L"\"" + file + L"\"");
+}
+
+// The shell's "Open with" choice, which may also associate the type for the
+// future. SHOpenWithDialog came with Vista; earlier systems have the
+// rundll32 entry behind the same dialog.
+Status OpenWithChosenProgram(HMODULE shell, HWND owner, const std::wstring& file) {
+  struct OpenAsInfo {
+    const wchar_t* file;
+    const wchar_t* fileClass;
+    DWORD flags;
+  };
+  constexpr DWORD kAllowRegistration = 0x1, kExec = 0x4;  // OAIF_ALLOW_REGISTRATION, OAIF_EXEC
+  using OpenWithDialogFn = HRESULT(WINAPI*)(HWND, const OpenAsInfo*);
+  if (const auto openWith = ShellEntry<OpenWithDialogFn>(shell, "SHOpenWithDialog")) {
+    const OpenAsInfo info{file.c_str(), nullptr, kAllowRegistration | kExec};
+    return openWith(owner, &info);
+  }
+  const std::wstring rundll = SystemProgram(L"rundll32.exe");
+  if (rundll.empty()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+  // OpenAs_RunDLL takes the rest of its command line as the file, unquoted.
+  return StartProgram(rundll, L"shell32.dll,OpenAs_RunDLL " + file);
+}
+
 }  // namespace
 
 Status GetProgramPath(std::wstring* out) {
@@ -61,27 +137,22 @@ Status esOpenReadMeFile(HWND owner, std::wstring* out) {
   const std::size_t slash = path.find_last_of(L'\\');
   std::wstring name = path.substr(slash == std::wstring::npos ? 0 : slash + 1);
   if (const std::size_t dot = name.find_last_of(L'.'); dot != std::wstring::npos) name.erase(dot);
-  const std::wstring readMe = path.substr(0, slash == std::wstring::npos ? 0 : slash + 1) + name + L"-ReadMe.txt";
+  *out = path.substr(0, slash == std::wstring::npos ? 0 : slash + 1) + name + L"-ReadMe.txt";
+  const std::wstring& readMe = *out;
   // The shell would show its own error box for a missing file; report it instead.
   if (GetFileAttributesW(readMe.c_str()) == INVALID_FILE_ATTRIBUTES) return LastErrorStatus();
-  SHELLEXECUTEINFOW info{};
-  info.cbSize = sizeof(info);
-  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
-  info.hwnd = owner;
-  info.lpVerb = L"open";
-  info.lpFile = readMe.c_str();
-  info.nShow = SW_SHOWNORMAL;
   // The shell is loaded only when the read-me is asked for: at start it
   // would cost every run of the program a large library.
-  using ShellExecuteExFn = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
   static const HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!shell) return LastErrorStatus();
-  const auto shellExecuteEx =
-      reinterpret_cast<ShellExecuteExFn>(reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteExW")));
-  if (!shellExecuteEx) return LastErrorStatus();
-  if (!shellExecuteEx(&info)) return LastErrorStatus();
-  *out = readMe;
-  return kOk;
+  const Status byAssociation = OpenByAssociation(shell, owner, readMe);
+  if (!Failed(byAssociation) || byAssociation == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return kOk;
+  // No program is associated with .txt (a stock Wine prefix, a Windows image
+  // without Notepad's association): the system's own Notepad still reads it.
+  if (!Failed(OpenWithNotepad(readMe))) return kOk;
+  const Status chosen = OpenWithChosenProgram(shell, owner, readMe);
+  if (!Failed(chosen) || chosen == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return kOk;
+  return byAssociation;
 }
 
 }  // namespace orv

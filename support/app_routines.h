@@ -20,8 +20,11 @@ Status GetProgramPath(std::wstring* out);
 Status esRegisterAppPath(std::wstring* out);
 
 // Opens the program's read-me document, "<program name>-ReadMe.txt" beside
-// the program, with the shell's "open" verb. `owner` (0 for none) owns any
-// window the shell shows. Output: the document's path.
+// the program: with the shell's "open" verb, else with the system's Notepad,
+// else with the program the user picks in the shell's "Open with" dialog
+// (the user may cancel it). `owner` (0 for none) owns any window the shell
+// shows. Output: the document's path, also when opening it failed, so that
+// the error report can name it.
 Status esOpenReadMeFile(HWND owner, std::wstring* out);
 
 }  // namespace orv

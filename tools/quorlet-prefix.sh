@@ -18,10 +18,14 @@ orv_prepare_quorlet_fonts() {
     /d 'Liberation Mono' /f >/dev/null 2>&1
 }
 
-# Windows opens .txt files with Notepad; a Wine 8 prefix has no association
-# for them, so F1's read-me would fail there with "Bad EXE format".
-orv_prepare_txt_association() {
-  "$ORV_WINE64" reg add 'HKCR\.txt' /ve /t REG_SZ /d txtfile /f >/dev/null 2>&1
+# A stock Wine 8 prefix has no association for .txt, as some Windows images
+# have none: Quorlet's F1 copes by opening the read-me with Notepad. Earlier
+# set-ups added one by hand, which hid that path from the tests; this takes
+# it away again (the stock prefix has no HKCR\.txt key at all).
+orv_forget_txt_association() {
+  if "$ORV_WINE64" reg query 'HKCR\.txt' /ve 2>/dev/null | grep -q txtfile; then
+    "$ORV_WINE64" reg delete 'HKCR\.txt' /f >/dev/null 2>&1
+  fi
 }
 
 # Registers the server DLL of the same build as the program.

@@ -19,7 +19,6 @@ source cmake/wine-env.sh
 source tools/quorlet-prefix.sh
 orv_ensure_prefix
 orv_prepare_quorlet_fonts
-orv_prepare_txt_association
 orv_register_brindle "$bin/Brindle0200.dll"
 
 if [ -n "${DISPLAY:-}" ]; then

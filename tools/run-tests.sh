@@ -23,28 +23,49 @@ run_ctest() {
   ctest --preset "$1" --output-junit "$junit"
 }
 
+# The x86 chain runs in a session and process group of its own, so that
+# however this script ends (a failed build, Ctrl+C, a kill) it ends that
+# whole chain too: ctest, its test programs and their Wine processes.
+x86_pid=""
+x86_prefix=$root/build/wineprefix-x86
+stop_x86() {
+  [ -n "$x86_pid" ] || return 0
+  kill -TERM -- "-$x86_pid" 2>/dev/null
+  wait "$x86_pid" 2>/dev/null
+  x86_pid=""
+  WINEPREFIX=$x86_prefix "$ORV_WINESERVER" -k 2>/dev/null
+}
+trap stop_x86 EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
 build x86 || exit 1
 orv_ensure_prefix || exit 1
 x86_log=$root/build/x86/ctest.log
-(
-  export ORV_WINEPREFIX=$root/build/wineprefix-x86
+export -f run_ctest
+export root x86_prefix
+# Started from a script without job control, setsid is no group leader and
+# becomes the new group's leader itself: $! names the group.
+setsid bash -c '
+  export ORV_WINEPREFIX=$x86_prefix
   source cmake/wine-env.sh
   orv_ensure_prefix && run_ctest x86
   status=$?
-  /usr/lib/wine/wineserver -k 2>/dev/null
+  "$ORV_WINESERVER" -k 2>/dev/null
   exit $status
-) >"$x86_log" 2>&1 &
+' >"$x86_log" 2>&1 &
 x86_pid=$!
 
 status=0
-build x64 15 && build native 15 || { kill $x86_pid 2>/dev/null; exit 1; }
+build x64 15 && build native 15 || exit 1
 for p in x64 native; do
   echo "== Testing $p"
   run_ctest "$p" || status=1
 done
-/usr/lib/wine/wineserver -k 2>/dev/null || true
+"$ORV_WINESERVER" -k 2>/dev/null || true
 echo "== Testing x86 (alongside, in its own prefix)"
-wait $x86_pid || status=1
+wait "$x86_pid" || status=1
+x86_pid=""
 cat "$x86_log"
 
 passed=0 failed=0 skipped=0

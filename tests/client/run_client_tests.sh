@@ -7,11 +7,14 @@
 # script ends with its own tally "N passed, M failed"; a script without that
 # line, or with M > 0, fails.
 #
-# Usage: run_client_tests.sh [--phase register|scripts|unregister] <folder holding Brindle0200.dll>
+# Usage: run_client_tests.sh [--phase register|scripts|unregister] [--x64-bin DIR]
+#                             <folder holding Brindle0200.dll>
 # Without --phase all three run in turn. The x86 build runs them as three
 # tests around the tests that need the server registered, and all its
 # scripts in one 32-bit cscript, since every 32-bit process may start under
-# emulation here at about a minute each.
+# emulation here at about a minute each. --x64-bin names the x64 build's
+# folder: the x86 unregistration then checks that the x64 classes keep their
+# shared ProgIDs.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../cmake/wine-env.sh"
@@ -20,8 +23,15 @@ orv_ensure_prefix
 exec 8>"$WINEPREFIX.client.lock"
 flock 8
 
-phase=all
-if [ "${1:-}" = --phase ]; then phase=$2; shift 2; fi
+phase=all x64_bin=""
+while [[ ${1:-} == --* ]]; do
+  case $1 in
+    --phase) phase=$2 ;;
+    --x64-bin) x64_bin=$2 ;;
+    *) echo "unknown option $1" >&2; exit 2 ;;
+  esac
+  shift 2
+done
 bin=$(cd "$1" && pwd)
 dll=$bin/Brindle0200.dll
 [ -f "$dll" ] || { echo "no $dll" >&2; exit 1; }
@@ -112,18 +122,21 @@ judge() {
     ok
   fi
 }
+# Runs one script ("path<TAB>argument...") in the cscript of the loader given.
+run_script_in() {
+  local loader=$1 path rest out
+  IFS=$'\t' read -r -a rest <<<"$2"
+  path=${rest[0]}
+  echo "-- ${path#"$here"/}"
+  out=$("$loader" cscript //nologo "$(winpath "$(combine "$path")")" "${rest[@]:1}" 2>&1 | tr -d '\r')
+  judge "$(basename "$path")" "$out"
+}
 # Runs scripts, each given as "path<TAB>argument...". One cscript each in
 # 64 bits; in 32 bits one cscript for all, each in an engine of its own.
 run_scripts() {
-  local entry path out rest
+  local entry out rest
   if [ "$platform" = win64 ]; then
-    for entry in "$@"; do
-      IFS=$'\t' read -r -a rest <<<"$entry"
-      path=${rest[0]}
-      echo "-- ${path#"$here"/}"
-      out=$("$wine" cscript //nologo "$(winpath "$(combine "$path")")" "${rest[@]:1}" 2>&1 | tr -d '\r')
-      judge "$(basename "$path")" "$out"
-    done
+    for entry in "$@"; do run_script_in "$wine" "$entry"; done
     return
   fi
   local list=$scratch/scripts.txt name block
@@ -206,22 +219,65 @@ scripts_phase() {
   wreg delete "HKCU\\$stored" /f >/dev/null
 }
 
+# The class keys of the other bitness's view: 32-bit for the x64 build.
+other_view_has() { "$ORV_WINE64" reg query "HKCR\\CLSID\\$1" /reg:32 >/dev/null 2>&1; }
+
 unregister_phase() {
   echo "== unregister"
+  # ProgIDs are shared by both views: unregistering one build keeps them while
+  # the other still registers its class. For x86 the x64 build's own DLL plays
+  # the other (the 64-bit regsvr32 and cscript start at once); for x64 a
+  # stand-in class key in the 32-bit view does, unless x86 is registered.
+  local x64dll="" stand_ins=() x86_registered=0 entry clsid progid
+  if [ "$platform" = win32 ]; then
+    if [ -n "$x64_bin" ] && [ -f "$x64_bin/Brindle0200.dll" ]; then
+      x64dll=$(winpath "$(cd "$x64_bin" && pwd)/Brindle0200.dll")
+      if "$ORV_WINE64" regsvr32 /s "$x64dll"; then ok; else fail "64-bit regsvr32 of $x64dll answered $?"; fi
+    else
+      echo "note: no x64 build${x64_bin:+ in $x64_bin}: the shared ProgIDs are left to the x64 run"
+    fi
+  else
+    for entry in "${classes[@]}"; do
+      read -r clsid progid <<<"$entry"
+      if other_view_has "$clsid"; then x86_registered=1; continue; fi
+      "$ORV_WINE64" reg add "HKCR\\CLSID\\$clsid" /ve /d "stand-in for x86" /f /reg:32 >/dev/null 2>&1
+      stand_ins+=("$clsid")
+      if other_view_has "$clsid"; then ok; else fail "could not add a stand-in for $clsid in the 32-bit view"; fi
+    done
+  fi
   if "$wine" regsvr32 /u /s "$windll"; then registered=0; ok; else fail "regsvr32 /u /s answered $?"; fi
   for entry in "${classes[@]}"; do
     read -r clsid progid <<<"$entry"
     expect_no_key "HKCR\\CLSID\\$clsid"
-    expect_no_key "HKCR\\$progid"
+    if [ -n "$x64dll" ] || [ ${#stand_ins[@]} -gt 0 ] || [ $x86_registered = 1 ]; then
+      expect_value "HKCR\\$progid\\CLSID" "" "$clsid"   # kept for the other bitness
+    fi
   done
-  expect_no_key "HKCR\\TypeLib\\$libid"
+  if [ -n "$x64dll" ]; then
+    echo "== the x64 classes by their ProgIDs, from a 64-bit cscript"
+    run_script_in "$ORV_WINE64" "$here/unregistered/other_bitness_kept.vbs"
+    if "$ORV_WINE64" regsvr32 /u /s "$x64dll"; then ok; else fail "64-bit regsvr32 /u of $x64dll answered $?"; fi
+  elif [ ${#stand_ins[@]} -gt 0 ]; then
+    # With the other view's classes gone, a second unregistration removes the ProgIDs.
+    for clsid in "${stand_ins[@]}"; do "$ORV_WINE64" reg delete "HKCR\\CLSID\\$clsid" /f /reg:32 >/dev/null 2>&1; done
+    if "$wine" regsvr32 /u /s "$windll"; then ok; else fail "second regsvr32 /u /s answered $?"; fi
+  fi
+  if [ $x86_registered = 1 ]; then
+    echo "note: the x86 build is registered in this prefix: its ProgIDs and type library stay"
+  else
+    for entry in "${classes[@]}"; do
+      read -r clsid progid <<<"$entry"
+      expect_no_key "HKCR\\$progid"
+    done
+    expect_no_key "HKCR\\TypeLib\\$libid"
+  fi
   for iid in "${interfaces[@]}"; do expect_no_key "HKCR\\Interface\\$iid"; done
   if [ ! -f "$collection_file" ]; then fail "no record of HKCR\\Interface\\$collection_iid before registration"
   elif [ "$(wreg query "HKCR\\Interface\\$collection_iid" /s)" = "$(cat "$collection_file")" ]; then ok
   else fail "unregistration touched HKCR\\Interface\\$collection_iid"; fi
   # A 64-bit cscript could not tell a 32-bit registration from none, and a
   # 32-bit one costs a minute: the keys checked above answer for x86.
-  if [ "$platform" = win64 ]; then run_scripts "$here/unregistered/progid_gone.vbs"; fi
+  if [ "$platform" = win64 ] && [ $x86_registered = 0 ]; then run_scripts "$here/unregistered/progid_gone.vbs"; fi
 }
 
 case $phase in

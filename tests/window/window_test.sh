@@ -49,7 +49,7 @@ trap cleanup EXIT
 orv_ensure_prefix || exit 1
 orv_start_xvfb 1024x768x24 || exit 1
 orv_prepare_quorlet_fonts
-orv_prepare_txt_association
+orv_forget_txt_association
 if [ $x86 = 0 ]; then orv_register_brindle "$brindle" || { echo "regsvr32 failed"; exit 1; }; fi
 # Quorlet and the probe share one Wine desktop, so that the probe sees the
 # window and Wine draws its caption.
