@@ -8,10 +8,13 @@
 //
 // Prints UTF-8 lines; exits 1 when the window is not there.
 #include <windows.h>
+#include <commctrl.h>
 #include <fcntl.h>
 #include <io.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "generator/main_window_layout.h"
@@ -78,6 +81,83 @@ HWND WaitForWindow(const wchar_t* className, const wchar_t* title, double second
   }
 }
 
+struct OwnedSearch {
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK MatchOwnedTip(HWND hwnd, LPARAM p) {
+  auto* s = reinterpret_cast<OwnedSearch*>(p);
+  wchar_t cls[64] = {};
+  GetClassNameW(hwnd, cls, 64);
+  if (_wcsicmp(cls, TOOLTIPS_CLASSW) != 0 || GetWindow(hwnd, GW_OWNER) != s->owner) return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
+// The 32-bit TTTOOLINFOW, for a tooltip in a 32-bit program.
+struct ToolInfo32 {
+  std::uint32_t cbSize, uFlags, hwnd, uId;
+  RECT rect;
+  std::uint32_t hinst, lpszText, lParam, lpReserved;
+};
+static_assert(sizeof(ToolInfo32) == 48);
+
+// TTM_GETTEXT for the tool of `control` in the tooltip owned by `main`. The
+// message carries pointers that Windows does not carry across processes,
+// so the tool description and the text buffer are placed in Quorlet's
+// process, laid out for its bitness.
+std::wstring TipTextOf(HWND main, HWND control) {
+  OwnedSearch search{main, nullptr};
+  EnumWindows(MatchOwnedTip, reinterpret_cast<LPARAM>(&search));
+  if (!search.found) return L"none";
+  DWORD pid = 0;
+  GetWindowThreadProcessId(search.found, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
+                               FALSE, pid);
+  if (!process) return L"unreadable";
+  BOOL wow64 = FALSE;
+  IsWow64Process(process, &wow64);
+  constexpr std::size_t kChars = 1024;
+  const std::size_t infoSize = wow64 ? sizeof(ToolInfo32) : sizeof(TTTOOLINFOW);
+  auto* remote = static_cast<BYTE*>(
+      VirtualAllocEx(process, nullptr, infoSize + kChars * sizeof(wchar_t), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  std::wstring text = L"unreadable";
+  if (remote) {
+    BYTE* remoteText = remote + infoSize;
+    BYTE info[sizeof(TTTOOLINFOW)] = {};
+    if (wow64) {
+      ToolInfo32 t{};
+      t.cbSize = sizeof(t);
+      t.hwnd = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(main));
+      t.uId = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(control));
+      t.lpszText = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(remoteText));
+      std::memcpy(info, &t, sizeof(t));
+    } else {
+      TTTOOLINFOW t{};
+      t.cbSize = sizeof(t);
+      t.hwnd = main;
+      t.uId = reinterpret_cast<UINT_PTR>(control);
+      t.lpszText = reinterpret_cast<wchar_t*>(remoteText);
+      std::memcpy(info, &t, sizeof(t));
+    }
+    wchar_t buffer[kChars] = {};
+    DWORD_PTR answer = 0;
+    if (WriteProcessMemory(process, remote, info, infoSize, nullptr) &&
+        WriteProcessMemory(process, remoteText, buffer, sizeof(buffer), nullptr) &&
+        SendMessageTimeoutW(search.found, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
+                            2000, &answer) &&
+        ReadProcessMemory(process, remoteText, buffer, sizeof(buffer) - sizeof(wchar_t), nullptr)) {
+      text = buffer;
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  // One line per tool: the tip's line break becomes " / ".
+  for (std::size_t at; (at = text.find(L"\r\n")) != std::wstring::npos;) text.replace(at, 2, L" / ");
+  return text;
+}
+
 int ProbeMain(double seconds) {
   const std::wstring cls(orv::quorlet::kWindowClass), caption(orv::quorlet::kWindowCaption);
   HWND main = WaitForWindow(cls.c_str(), caption.c_str(), seconds);
@@ -130,6 +210,10 @@ int ProbeMain(double seconds) {
           std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " +
           std::to_wstring(r.bottom - r.top) + L" " + std::to_wstring(screen.left) + L" " + std::to_wstring(screen.top) +
           L" " + TextOf(control));
+  }
+  for (const wchar_t* name : {L"txtPassword", L"cmdGenerate"}) {
+    HWND control = FindDescendant(main, orv::quorlet::ControlIdOf(kLayout[*orv::quorlet::FindRow(name)]));
+    Print(std::wstring(L"tip ") + name + L" " + (control ? TipTextOf(main, control) : std::wstring(L"none")));
   }
   return 0;
 }
