@@ -435,7 +435,18 @@ void MainWindow::CreateStrengthTip() {
   // A maximum width makes the tip keep its line break; half as wide again
   // as the window, the longest second line still needs no other.
   SendMessageW(strengthTip_, TTM_SETMAXTIPWIDTH, 0, TwipsToPixels(kClientWidthTwips * 3 / 2, dpiX_));
-  std::wstring text = StrengthTipText();
+  SendStrengthTools(TTM_ADDTOOLW);
+}
+
+void MainWindow::UpdateStrengthTip() {
+  if (strengthTip_) SendStrengthTools(TTM_UPDATETIPTEXTW);
+}
+
+// Adds or updates each tool with the current shape's text.
+void MainWindow::SendStrengthTools(UINT message) {
+  std::int32_t bits = 0;
+  Check(PasswordStrength(SectionLengths(), &bits));
+  std::wstring text = StrengthTip(bits);
   for (std::wstring_view name : kStrengthTipTools) {
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
@@ -443,27 +454,8 @@ void MainWindow::CreateStrengthTip() {
     tool.hwnd = hwnd_;
     tool.uId = reinterpret_cast<UINT_PTR>(Control(name));
     tool.lpszText = text.data();
-    SendMessageW(strengthTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(strengthTip_, message, 0, reinterpret_cast<LPARAM>(&tool));
   }
-}
-
-void MainWindow::UpdateStrengthTip() {
-  if (!strengthTip_) return;
-  std::wstring text = StrengthTipText();
-  for (std::wstring_view name : kStrengthTipTools) {
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(Control(name));
-    tool.lpszText = text.data();
-    SendMessageW(strengthTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-  }
-}
-
-std::wstring MainWindow::StrengthTipText() const {
-  std::int32_t bits = 0;
-  Check(PasswordStrength(SectionLengths(), &bits));
-  return StrengthTip(bits);
 }
 
 void MainWindow::cmdCopy_Click() {

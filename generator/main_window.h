@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <string>
 #include <type_traits>
 #include <vector>
 
@@ -94,7 +93,7 @@ class MainWindow {
   // shape's strength; made once the choices are loaded, then kept current.
   void CreateStrengthTip();
   void UpdateStrengthTip();
-  std::wstring StrengthTipText() const;
+  void SendStrengthTools(UINT message);
 
   // Fonts are made once per distinct description and live as long as the window.
   HFONT FontFor(const LOGFONTW& description);
