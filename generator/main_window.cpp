@@ -428,9 +428,9 @@ std::vector<std::int32_t> MainWindow::SectionLengths() const {
 // after the load, it starts with the loaded shape's text and no update runs
 // before it exists. The window works on without it if it cannot be made.
 void MainWindow::CreateStrengthTip() {
-  strengthTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                                 Instance(), nullptr);
+  strengthTip_ =
+      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, Instance(), nullptr);
   if (!strengthTip_) return;
   // A maximum width makes the tip keep its line break; half as wide again
   // as the window, the longest second line still needs no other.

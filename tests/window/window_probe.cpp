@@ -12,9 +12,10 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "generator/main_window_layout.h"
@@ -81,81 +82,61 @@ HWND WaitForWindow(const wchar_t* className, const wchar_t* title, double second
   }
 }
 
-struct OwnedSearch {
-  HWND owner;
-  HWND found;
+// TTTOOLINFOW as a program of pointer type P lays it out.
+template <class P>
+struct ToolInfo {
+  std::uint32_t cbSize, uFlags;
+  P hwnd, uId;
+  RECT rect;
+  P hinst, lpszText, lParam, lpReserved;
 };
 
-BOOL CALLBACK MatchOwnedTip(HWND hwnd, LPARAM p) {
-  auto* s = reinterpret_cast<OwnedSearch*>(p);
-  wchar_t cls[64] = {};
-  GetClassNameW(hwnd, cls, 64);
-  if (_wcsicmp(cls, TOOLTIPS_CLASSW) != 0 || GetWindow(hwnd, GW_OWNER) != s->owner) return TRUE;
-  s->found = hwnd;
-  return FALSE;
+template <class P>
+P As(const void* pointer) {
+  return static_cast<P>(reinterpret_cast<std::uintptr_t>(pointer));
 }
 
-// The 32-bit TTTOOLINFOW, for a tooltip in a 32-bit program.
-struct ToolInfo32 {
-  std::uint32_t cbSize, uFlags, hwnd, uId;
-  RECT rect;
-  std::uint32_t hinst, lpszText, lParam, lpReserved;
-};
-static_assert(sizeof(ToolInfo32) == 48);
-
-// TTM_GETTEXT for the tool of `control` in the tooltip owned by `main`. The
-// message carries pointers that Windows does not carry across processes,
-// so the tool description and the text buffer are placed in Quorlet's
-// process, laid out for its bitness.
-std::wstring TipTextOf(HWND main, HWND control) {
-  OwnedSearch search{main, nullptr};
-  EnumWindows(MatchOwnedTip, reinterpret_cast<LPARAM>(&search));
-  if (!search.found) return L"none";
-  DWORD pid = 0;
-  GetWindowThreadProcessId(search.found, &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
-                               FALSE, pid);
-  if (!process) return L"unreadable";
-  BOOL wow64 = FALSE;
-  IsWow64Process(process, &wow64);
-  constexpr std::size_t kChars = 1024;
-  const std::size_t infoSize = wow64 ? sizeof(ToolInfo32) : sizeof(TTTOOLINFOW);
-  auto* remote = static_cast<BYTE*>(
-      VirtualAllocEx(process, nullptr, infoSize + kChars * sizeof(wchar_t), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-  std::wstring text = L"unreadable";
-  if (remote) {
-    BYTE* remoteText = remote + infoSize;
-    BYTE info[sizeof(TTTOOLINFOW)] = {};
-    if (wow64) {
-      ToolInfo32 t{};
-      t.cbSize = sizeof(t);
-      t.hwnd = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(main));
-      t.uId = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(control));
-      t.lpszText = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(remoteText));
-      std::memcpy(info, &t, sizeof(t));
-    } else {
-      TTTOOLINFOW t{};
-      t.cbSize = sizeof(t);
-      t.hwnd = main;
-      t.uId = reinterpret_cast<UINT_PTR>(control);
-      t.lpszText = reinterpret_cast<wchar_t*>(remoteText);
-      std::memcpy(info, &t, sizeof(t));
-    }
-    wchar_t buffer[kChars] = {};
-    DWORD_PTR answer = 0;
-    if (WriteProcessMemory(process, remote, info, infoSize, nullptr) &&
-        WriteProcessMemory(process, remoteText, buffer, sizeof(buffer), nullptr) &&
-        SendMessageTimeoutW(search.found, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
-                            2000, &answer) &&
-        ReadProcessMemory(process, remoteText, buffer, sizeof(buffer) - sizeof(wchar_t), nullptr)) {
-      text = buffer;
-    }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  }
-  CloseHandle(process);
-  // One line per tool: the tip's line break becomes " / ".
+// TTM_GETTEXT for `control`'s tool. No message takes its pointers across
+// processes, so the tool and the text buffer are placed in Quorlet's.
+template <class P>
+std::wstring TipText(HANDLE process, HWND tip, HWND main, HWND control) {
+  struct Block {
+    ToolInfo<P> tool;
+    wchar_t text[1024];
+  } local{};
+  auto* remote =
+      static_cast<BYTE*>(VirtualAllocEx(process, nullptr, sizeof(Block), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  local.tool = {
+      sizeof(ToolInfo<P>), 0, As<P>(main), As<P>(control), {}, 0, As<P>(remote + offsetof(Block, text)), 0, 0};
+  DWORD_PTR copied = 0;
+  const bool read =
+      remote && WriteProcessMemory(process, remote, &local, sizeof(local), nullptr) &&
+      SendMessageTimeoutW(tip, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 2000, &copied) &&
+      ReadProcessMemory(process, remote, &local, sizeof(local), nullptr);
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  std::wstring text = read ? std::wstring(local.text, wcsnlen(local.text, 1024)) : L"unreadable";
   for (std::size_t at; (at = text.find(L"\r\n")) != std::wstring::npos;) text.replace(at, 2, L" / ");
   return text;
+}
+
+// The tooltip of the password box and of Create, one line each.
+void PrintTips(HWND main) {
+  HWND tip = nullptr;
+  while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) && GetWindow(tip, GW_OWNER) != main) {}
+  DWORD pid = 0;
+  GetWindowThreadProcessId(main, &pid);
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+  BOOL wow64 = FALSE;
+  if (process) IsWow64Process(process, &wow64);
+  for (const wchar_t* name : {L"txtPassword", L"cmdGenerate"}) {
+    HWND control = FindDescendant(main, orv::quorlet::ControlIdOf(kLayout[*orv::quorlet::FindRow(name)]));
+    const std::wstring text = !tip || !process || !control ? L"none"
+                              : wow64                      ? TipText<std::uint32_t>(process, tip, main, control)
+                                                           : TipText<std::uint64_t>(process, tip, main, control);
+    Print(L"tip " + std::wstring(name) + L" " + text);
+  }
+  if (process) CloseHandle(process);
 }
 
 int ProbeMain(double seconds) {
@@ -211,10 +192,7 @@ int ProbeMain(double seconds) {
           std::to_wstring(r.bottom - r.top) + L" " + std::to_wstring(screen.left) + L" " + std::to_wstring(screen.top) +
           L" " + TextOf(control));
   }
-  for (const wchar_t* name : {L"txtPassword", L"cmdGenerate"}) {
-    HWND control = FindDescendant(main, orv::quorlet::ControlIdOf(kLayout[*orv::quorlet::FindRow(name)]));
-    Print(std::wstring(L"tip ") + name + L" " + (control ? TipTextOf(main, control) : std::wstring(L"none")));
-  }
+  PrintTips(main);
   return 0;
 }
 

@@ -285,8 +285,7 @@ cx=$(( (wl - al) - (ar - wl - ww) )); cy=$(( (wt - at) - (ab - wt - wh) ))
 if (( cx >= -1 && cx <= 1 && cy >= -1 && cy <= 1 )); then ok "window is centred"; else bad "window is centred" "$(field window) in $(field workarea)"; fi
 check_captions
 tip63="Стойкость: 63 бита / Перебор половины вариантов при 10¹² паролей в секунду: 53 дня"
-expect "the password box's tooltip tells the first-run strength" "$tip63" "$(tip_of txtPassword)"
-expect "so does Create's" "$tip63" "$(tip_of cmdGenerate)"
+expect "the tooltips of the password box and Create tell the first-run strength" "$tip63|$tip63" "$(tip_of txtPassword)|$(tip_of cmdGenerate)"
 
 # ==== 2. Copy with an empty box, and keys that must do nothing
 
@@ -412,14 +411,12 @@ expect "the tooltip follows a length changed by the mouse" "Стойкость: 
 keys Up
 look
 expect "the Up key then works in that box" "$((before + 2))" "$(text_of 'txtSectionLen(2)')"
-expect "and by a key" "Стойкость: 71 бит" "$(strength)"
 click 3 udNumSectionLen 0.5 0.75
 wait_for '[ "$(field focus)" == txtNumSectionLen ]'
 expect "a right click on an up-down also moves the focus" "txtNumSectionLen 3" "$(field focus) $(text_of txtNumSectionLen)"
 click 1 udNumSections 0.5 0.25
 wait_for '[ "$(text_of txtNumSections)" == 4 ]'
 expect "the up arrow of the count shows the next row" "txtNumSections 4 $(rows_for 4)" "$(field focus) $(text_of txtNumSections) $(rows_shown)"
-expect "the tooltip follows the count's arrow" "Стойкость: 87 бит" "$(strength)"
 
 # ==== 6. Help and about
 
