@@ -189,7 +189,6 @@ TEST(ComposePassword, EmptyListTossesTheCoinAndGivesNothing) {
 TEST(PasswordStrength, ExactFiguresRoundedDown) {
   const std::pair<std::vector<std::int32_t>, std::int32_t> cases[] = {
       {{5, 5, 5, 4}, 63},                                  // the first-run shape: 63.48
-      {{1, 1}, 6},                                         // the smallest: one in 2 * 6 * 10
       {std::vector<std::int32_t>(11, 20), 758},            // the largest
       {{20, 20, 20, 20, 20, 20, 20, 20, 20, 2, 17}, 685},  // 685.99982: just below an integer
       {{13, 13, 13, 13, 13, 13, 13, 13, 13, 12, 1}, 442},  // 442.000026: just above one

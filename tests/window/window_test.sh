@@ -334,7 +334,6 @@ wait_for '[ "$(text_of txtNumSectionLen)" == 20 ]'
 keys Up
 look
 expect "digit length steps up to 20 and stops" "txtNumSectionLen 20" "$(field focus) $(text_of txtNumSectionLen)"
-expect "the tooltip follows the digit length" "Стойкость: 83 бита" "$(strength)"
 keys Down Down Down Down Down Down Down Down Down Down Down Down Down Down Down Down Down
 wait_for '[ "$(text_of txtNumSectionLen)" == 3 ]'
 expect "digit length steps down" "3" "$(text_of txtNumSectionLen)"
