@@ -1,5 +1,7 @@
 #include "compose_password.h"
 
+#include "big_natural.h"
+
 namespace orv {
 namespace {
 
@@ -30,12 +32,17 @@ Status AppendDigits(std::int32_t length, const RandomDraw& draw, std::wstring& r
   return kOk;
 }
 
+std::int64_t TotalLength(std::span<const std::int32_t> sectionLengths) {
+  std::int64_t total = 0;
+  for (std::int32_t length : sectionLengths) total += length > 0 ? length : 0;
+  return total;
+}
+
 }  // namespace
 
 Status ComposePassword(std::span<const std::int32_t> sectionLengths, const RandomDraw& draw, std::wstring* password) {
   if (!password) return kPointer;
-  std::int64_t total = 0;
-  for (std::int32_t length : sectionLengths) total += length > 0 ? length : 0;
+  const std::int64_t total = TotalLength(sectionLengths);
   if (total > kMaxPasswordLength) return kInvalidArg;
 
   // One coin for the whole password decides which alphabet every section starts with.
@@ -53,6 +60,36 @@ Status ComposePassword(std::span<const std::int32_t> sectionLengths, const Rando
     if (Failed(s)) return s;
   }
   *password = std::move(result);
+  return kOk;
+}
+
+Status PasswordStrength(std::span<const std::int32_t> sectionLengths, std::int32_t* bits) {
+  if (!bits) return kPointer;
+  if (TotalLength(sectionLengths) > kMaxPasswordLength) return kInvalidArg;
+  // A section of L letters has ceil(L/2) positions from the start alphabet
+  // and floor(L/2) from the other.
+  std::int64_t startPositions = 0, otherPositions = 0, digits = 0;
+  for (std::size_t k = 0; k < sectionLengths.size(); ++k) {
+    const std::int64_t length = sectionLengths[k] > 0 ? sectionLengths[k] : 0;
+    if (k + 1 == sectionLengths.size()) {
+      digits = length;
+    } else {
+      startPositions += (length + 1) / 2;
+      otherPositions += length / 2;
+    }
+  }
+  // Never more other positions than start ones, so the branch starting with
+  // the smaller alphabet is never the larger.
+  static_assert(kVowels.size() < kConsonants.size());
+  // The likeliest password's chance is one in this many.
+  BigNatural oneIn(1);
+  if (startPositions > 0) {
+    oneIn.Multiply(2);  // the coin
+    oneIn.MultiplyPower(static_cast<std::uint32_t>(kVowels.size()), startPositions);
+    oneIn.MultiplyPower(static_cast<std::uint32_t>(kConsonants.size()), otherPositions);
+  }
+  oneIn.MultiplyPower(10, digits);
+  *bits = static_cast<std::int32_t>(oneIn.BitLength() - 1);
   return kOk;
 }
 

@@ -25,4 +25,12 @@ using RandomDraw = std::function<Status(std::int32_t lower, std::int32_t upper, 
 // On failure `password` is left as it was.
 Status ComposePassword(std::span<const std::int32_t> sectionLengths, const RandomDraw& draw, std::wstring* password);
 
+// The strength of the passwords ComposePassword makes from this list, in
+// whole bits rounded down: the min-entropy, -log2 of the chance of the most
+// likely password. The coin's two branches differ in size, so this is one
+// bit for the coin plus the size of the smaller branch; without a letter the
+// coin changes nothing and only the digits count. Fails as ComposePassword
+// does for an absurd length; `bits` is then left as it was.
+Status PasswordStrength(std::span<const std::int32_t> sectionLengths, std::int32_t* bits);
+
 }  // namespace orv

@@ -10,6 +10,7 @@
 #include "compose_password.h"
 #include "run_time_error.h"
 #include "settings_store.h"
+#include "strength_tip.h"
 #include "support/app_routines.h"
 #include "support/random.h"
 #include "support/system.h"
@@ -19,6 +20,8 @@ namespace orv::quorlet {
 namespace {
 
 constexpr wchar_t kDedication[] = L"Лизе";
+// The controls a person looks at when judging a password.
+constexpr std::wstring_view kStrengthTipTools[] = {L"txtPassword", L"cmdGenerate"};
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
@@ -129,6 +132,7 @@ void MainWindow::Show(HWND owner) {
   }
   CreateControls();
   Form_Load();
+  CreateStrengthTip();
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   UpdateWindow(hwnd_);
   // The first control in tab order that can take the focus gets it.
@@ -268,12 +272,13 @@ void MainWindow::SetValue(const NumberChoice& choice, std::int32_t value) {
   HWND upDown = UpDownOf(choice);
   if (!upDown) {
     if (choice.index >= 0) heldLengths_[static_cast<std::size_t>(choice.index)] = value;
-    return;
+  } else {
+    SendMessageW(upDown, UDM_SETPOS32, 0, value);
+    // The control does not notify a value set by the program; the change is
+    // raised here, also for an unchanged value, so the rows always follow it.
+    if (choice.valueName == kNumberChoices[kNumSectionsChoice].valueName) udNumSections_Change();
   }
-  SendMessageW(upDown, UDM_SETPOS32, 0, value);
-  // The control does not notify a value set by the program; the change is
-  // raised here, also for an unchanged value, so the rows always follow it.
-  if (choice.valueName == kNumberChoices[kNumSectionsChoice].valueName) udNumSections_Change();
+  UpdateStrengthTip();
 }
 
 void MainWindow::Range(const NumberChoice& choice, std::int32_t* minimum, std::int32_t* maximum) const {
@@ -400,18 +405,57 @@ void MainWindow::GeneratePassword() {
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     ~WaitCursor() { SetCursor(previous); }
   } wait;
-  // Lengths come from the up-down controls, not from the boxes beside them.
+  const std::vector<std::int32_t> lengths = SectionLengths();
+  std::wstring password;
+  Check(ComposePassword(
+      lengths, [](std::int32_t lower, std::int32_t upper, std::int32_t* out) { return esGetRnd(lower, upper, 0, out); },
+      &password));
+  SetWindowTextW(Control(L"txtPassword"), password.c_str());
+}
+
+// Lengths come from the up-down controls, not from the boxes beside them.
+std::vector<std::int32_t> MainWindow::SectionLengths() const {
   const std::int32_t sections = Value(kNumberChoices[kNumSectionsChoice]);
   std::vector<std::int32_t> lengths;
   for (std::int32_t i = 0; i < sections && i < kSectionCount; ++i) {
     lengths.push_back(Value(kNumberChoices[kFirstSectionLenChoice + static_cast<std::size_t>(i)]));
   }
   lengths.push_back(Value(kNumberChoices[kNumSectionLenChoice]));
-  std::wstring password;
-  Check(ComposePassword(
-      lengths, [](std::int32_t lower, std::int32_t upper, std::int32_t* out) { return esGetRnd(lower, upper, 0, out); },
-      &password));
-  SetWindowTextW(Control(L"txtPassword"), password.c_str());
+  return lengths;
+}
+
+// One standard tooltip control, so screen readers read the figure too. Made
+// after the load, it starts with the loaded shape's text and no update runs
+// before it exists. The window works on without it if it cannot be made.
+void MainWindow::CreateStrengthTip() {
+  strengthTip_ =
+      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, Instance(), nullptr);
+  if (!strengthTip_) return;
+  // A maximum width makes the tip keep its line break; half as wide again
+  // as the window, the longest second line still needs no other.
+  SendMessageW(strengthTip_, TTM_SETMAXTIPWIDTH, 0, TwipsToPixels(kClientWidthTwips * 3 / 2, dpiX_));
+  SendStrengthTools(TTM_ADDTOOLW);
+}
+
+void MainWindow::UpdateStrengthTip() {
+  if (strengthTip_) SendStrengthTools(TTM_UPDATETIPTEXTW);
+}
+
+// Adds or updates each tool with the current shape's text.
+void MainWindow::SendStrengthTools(UINT message) {
+  std::int32_t bits = 0;
+  Check(PasswordStrength(SectionLengths(), &bits));
+  std::wstring text = StrengthTip(bits);
+  for (std::wstring_view name : kStrengthTipTools) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(name));
+    tool.lpszText = text.data();
+    SendMessageW(strengthTip_, message, 0, reinterpret_cast<LPARAM>(&tool));
+  }
 }
 
 void MainWindow::cmdCopy_Click() {
@@ -546,7 +590,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_VSCROLL:
+      // An arrow clicked: the control has already changed its value.
       if (reinterpret_cast<HWND>(lParam) == UpDownOf(kNumberChoices[kNumSectionsChoice])) udNumSections_Change();
+      if (ChoiceOfUpDown(reinterpret_cast<HWND>(lParam))) UpdateStrengthTip();
       return 0;
     case WM_CTLCOLORSTATIC:
       // Read-only boxes keep the window colour of a text box.

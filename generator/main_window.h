@@ -87,6 +87,13 @@ class MainWindow {
   void udNumSections_Change();
   void UpDown_MouseDown(const NumberChoice& choice);
   void SetDefaultButton(int id);
+  // The lengths Generate would hand to the rule now.
+  std::vector<std::int32_t> SectionLengths() const;
+  // The tooltip on the password box and on Create that tells the current
+  // shape's strength; made once the choices are loaded, then kept current.
+  void CreateStrengthTip();
+  void UpdateStrengthTip();
+  void SendStrengthTools(UINT message);
 
   // Fonts are made once per distinct description and live as long as the window.
   HFONT FontFor(const LOGFONTW& description);
@@ -105,6 +112,7 @@ class MainWindow {
   int defaultButtonId_ = 0;
   bool unloading_ = false;
   HWND savedFocus_ = nullptr;
+  HWND strengthTip_ = nullptr;  // owned by the window, destroyed with it
   // KeepBuddyLayout's saved up-down Left and text box Width, in twips.
   std::int32_t savedUpDownLeft_ = 0, savedTextBoxWidth_ = 0;
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <deque>
+#include <map>
 #include <numeric>
 #include <tuple>
 #include <vector>
@@ -182,6 +184,56 @@ TEST(ComposePassword, EmptyListTossesTheCoinAndGivesNothing) {
   std::wstring pw = L"previous";
   ASSERT_EQ(ComposePassword({}, s.Draw(), &pw), kOk);
   EXPECT_EQ(pw, L"");
+}
+
+TEST(PasswordStrength, ExactFiguresRoundedDown) {
+  const std::pair<std::vector<std::int32_t>, std::int32_t> cases[] = {
+      {{5, 5, 5, 4}, 63},                                  // the first-run shape: 63.48
+      {std::vector<std::int32_t>(11, 20), 758},            // the largest
+      {{20, 20, 20, 20, 20, 20, 20, 20, 20, 2, 17}, 685},  // 685.99982: just below an integer
+      {{13, 13, 13, 13, 13, 13, 13, 13, 13, 12, 1}, 442},  // 442.000026: just above one
+      {{0, -2, 3}, 9},                                     // no letter: the coin adds nothing
+      {{0}, 0},                                            // one password, certain
+  };
+  for (const auto& [shape, want] : cases) {
+    std::int32_t bits = -1;
+    EXPECT_EQ(PasswordStrength(shape, &bits), kOk);
+    EXPECT_EQ(bits, want) << shape.size() << " entries";
+  }
+  std::int32_t bits = 7;
+  EXPECT_EQ(PasswordStrength(std::vector<std::int32_t>{INT32_MAX, 4}, &bits), kInvalidArg);
+  EXPECT_EQ(bits, 7);
+}
+
+// Runs ComposePassword once for every sequence of draws and adds up each
+// password's chance; the strength is -log2 of the largest.
+TEST(PasswordStrength, MatchesACountOfEveryPasswordOfTinyShapes) {
+  const std::vector<std::vector<std::int32_t>> shapes = {{1, 1}, {2, 1}, {3, 1}, {1, 2, 1}, {0, 2}, {2}, {0, 1, 0}};
+  for (const auto& shape : shapes) {
+    std::map<std::wstring, double> chance;
+    std::vector<std::pair<std::int32_t, std::int32_t>> path;  // per draw: answer, upper bound
+    do {
+      std::size_t depth = 0;
+      double p = 1;
+      const RandomDraw walk = [&](std::int32_t lo, std::int32_t hi, std::int32_t* out) {
+        if (depth == path.size()) path.emplace_back(lo, hi);
+        *out = path[depth++].first;
+        p /= hi - lo + 1;
+        return kOk;
+      };
+      std::wstring pw;
+      ASSERT_EQ(ComposePassword(shape, walk, &pw), kOk);
+      chance[pw] += p;  // without a letter both coin sides give the same passwords
+      // The next sequence: step the last draw that has not reached its upper bound.
+      while (!path.empty() && path.back().first == path.back().second) path.pop_back();
+      if (!path.empty()) ++path.back().first;
+    } while (!path.empty());
+    double likeliest = 0;
+    for (const auto& [pw, p] : chance) likeliest = std::max(likeliest, p);
+    std::int32_t bits = -1;
+    ASSERT_EQ(PasswordStrength(shape, &bits), kOk);
+    EXPECT_EQ(bits, static_cast<std::int32_t>(std::floor(-std::log2(likeliest)))) << chance.size() << " passwords";
+  }
 }
 
 }  // namespace

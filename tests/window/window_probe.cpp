@@ -8,10 +8,14 @@
 //
 // Prints UTF-8 lines; exits 1 when the window is not there.
 #include <windows.h>
+#include <commctrl.h>
 #include <fcntl.h>
 #include <io.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 
 #include "generator/main_window_layout.h"
@@ -78,6 +82,63 @@ HWND WaitForWindow(const wchar_t* className, const wchar_t* title, double second
   }
 }
 
+// TTTOOLINFOW as a program of pointer type P lays it out.
+template <class P>
+struct ToolInfo {
+  std::uint32_t cbSize, uFlags;
+  P hwnd, uId;
+  RECT rect;
+  P hinst, lpszText, lParam, lpReserved;
+};
+
+template <class P>
+P As(const void* pointer) {
+  return static_cast<P>(reinterpret_cast<std::uintptr_t>(pointer));
+}
+
+// TTM_GETTEXT for `control`'s tool. No message takes its pointers across
+// processes, so the tool and the text buffer are placed in Quorlet's.
+template <class P>
+std::wstring TipText(HANDLE process, HWND tip, HWND main, HWND control) {
+  struct Block {
+    ToolInfo<P> tool;
+    wchar_t text[1024];
+  } local{};
+  auto* remote =
+      static_cast<BYTE*>(VirtualAllocEx(process, nullptr, sizeof(Block), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  local.tool = {
+      sizeof(ToolInfo<P>), 0, As<P>(main), As<P>(control), {}, 0, As<P>(remote + offsetof(Block, text)), 0, 0};
+  DWORD_PTR copied = 0;
+  const bool read =
+      remote && WriteProcessMemory(process, remote, &local, sizeof(local), nullptr) &&
+      SendMessageTimeoutW(tip, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 2000, &copied) &&
+      ReadProcessMemory(process, remote, &local, sizeof(local), nullptr);
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  std::wstring text = read ? std::wstring(local.text, wcsnlen(local.text, 1024)) : L"unreadable";
+  for (std::size_t at; (at = text.find(L"\r\n")) != std::wstring::npos;) text.replace(at, 2, L" / ");
+  return text;
+}
+
+// The tooltip of the password box and of Create, one line each.
+void PrintTips(HWND main) {
+  HWND tip = nullptr;
+  while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) && GetWindow(tip, GW_OWNER) != main) {}
+  DWORD pid = 0;
+  GetWindowThreadProcessId(main, &pid);
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+  BOOL wow64 = FALSE;
+  if (process) IsWow64Process(process, &wow64);
+  for (const wchar_t* name : {L"txtPassword", L"cmdGenerate"}) {
+    HWND control = FindDescendant(main, orv::quorlet::ControlIdOf(kLayout[*orv::quorlet::FindRow(name)]));
+    const std::wstring text = !tip || !process || !control ? L"none"
+                              : wow64                      ? TipText<std::uint32_t>(process, tip, main, control)
+                                                           : TipText<std::uint64_t>(process, tip, main, control);
+    Print(L"tip " + std::wstring(name) + L" " + text);
+  }
+  if (process) CloseHandle(process);
+}
+
 int ProbeMain(double seconds) {
   const std::wstring cls(orv::quorlet::kWindowClass), caption(orv::quorlet::kWindowCaption);
   HWND main = WaitForWindow(cls.c_str(), caption.c_str(), seconds);
@@ -131,6 +192,7 @@ int ProbeMain(double seconds) {
           std::to_wstring(r.bottom - r.top) + L" " + std::to_wstring(screen.left) + L" " + std::to_wstring(screen.top) +
           L" " + TextOf(control));
   }
+  PrintTips(main);
   return 0;
 }
 

@@ -68,6 +68,9 @@ text_of() { awk -v n="$1" '$1 == "control" && $2 == n { for (i = 10; i <= NF; i+
 # A letter-section row is made only when the count first asks for it; until
 # then the probe finds it absent, which counts as hidden.
 shown() { awk -v n="$1" '$1 == "control" && $2 == n { print ($3 == "absent" ? 0 : $3); exit }' <<<"$snap"; }
+# The tooltip of the password box or of Create, its two lines joined by " / ".
+tip_of() { awk -v n="$1" '$1 == "tip" && $2 == n { sub("^tip " n " ", ""); print; exit }' <<<"$snap"; }
+strength() { local t; t=$(tip_of txtPassword); echo "${t%% / *}"; }
 rect_of() { awk -v n="$1" '$1 == "control" && $2 == n { print $4, $5, $6, $7; exit }' <<<"$snap"; }
 # Screen point at fractions (fx, fy) of a control.
 point_in() {
@@ -243,6 +246,7 @@ if [ $x86 = 1 ]; then
   if start_quorlet; then ok "window opens"; else bad "window opens"; exit 1; fi
   expect "stored choices shown, a text length as the default" "4 2 7 5 5 5 - - - - - -" "$(numbers)"
   expect "four letter-section rows are visible" "$(rows_for 4)" "$(rows_shown)"
+  expect "the tooltip tells the loaded shape's strength" "Стойкость: 80 бит / Перебор половины вариантов при 10¹² паролей в секунду: 19 тысяч лет" "$(tip_of txtPassword)"
   check_captions
   keys Return
   wait_for '[ -n "$(text_of txtPassword)" ]'
@@ -253,6 +257,7 @@ if [ $x86 = 1 ]; then
   keys Up Up Up Up Up Up
   wait_for '[ "$(text_of txtNumSections)" == 10 ]'
   expect "rows made later show the lengths loaded for them" "10 2 7 5 5 5 5 5 8 5 5 5" "$(numbers)"
+  expect "the tooltip counts them" "Стойкость: 189 бит" "$(strength)"
   check_layout
   keys Down Down Down Down Down Down Down
   wait_for '[ "$(text_of txtNumSections)" == 3 ]'
@@ -279,6 +284,8 @@ read -r al at ar ab <<<"$(field workarea)"
 cx=$(( (wl - al) - (ar - wl - ww) )); cy=$(( (wt - at) - (ab - wt - wh) ))
 if (( cx >= -1 && cx <= 1 && cy >= -1 && cy <= 1 )); then ok "window is centred"; else bad "window is centred" "$(field window) in $(field workarea)"; fi
 check_captions
+tip63="Стойкость: 63 бита / Перебор половины вариантов при 10¹² паролей в секунду: 53 дня"
+expect "the tooltips of the password box and Create tell the first-run strength" "$tip63|$tip63" "$(tip_of txtPassword)|$(tip_of cmdGenerate)"
 
 # ==== 2. Copy with an empty box, and keys that must do nothing
 
@@ -302,6 +309,7 @@ keys Up
 wait_for '[ "$(text_of txtNumSections)" == 4 ]'
 expect "Up raises the count to 4" "4" "$(text_of txtNumSections)"
 expect "row 3 appears with its kept value" "$(rows_for 4) 5" "$(rows_shown) $(text_of 'txtSectionLen(3)')"
+expect "the tooltip follows the count, with the row made later" "Стойкость: 79 бит" "$(strength)"
 keys Up Up Up Up Up Up Up Up
 wait_for '[ "$(text_of txtNumSections)" == 10 ]'
 expect "Up stops at 10" "10" "$(text_of txtNumSections)"
@@ -398,6 +406,7 @@ before=$(text_of 'txtSectionLen(2)')
 click 1 'udSectionLen(2)' 0.5 0.25
 wait_for '[ "$(field focus)" == "txtSectionLen(2)" ]'
 expect "clicking an up arrow moves the focus to its box and steps" "txtSectionLen(2) $((before + 1))" "$(field focus) $(text_of 'txtSectionLen(2)')"
+expect "the tooltip follows a length changed by the mouse" "Стойкость: 68 бит" "$(strength)"
 keys Up
 look
 expect "the Up key then works in that box" "$((before + 2))" "$(text_of 'txtSectionLen(2)')"
@@ -436,6 +445,16 @@ keys Return
 wait_for '[ "$(field focus)" == txtNumSections ] && [ -n "$(text_of txtPassword)" ]'
 read -r wl wt ww wh <<<"$(field window)"
 import -window root -crop "${ww}x${wh}+${wl}+${wt}" "$screenshot" 2>>"$log" && echo "screenshot: $screenshot"
+# The strength tooltip, shown by resting the mouse on the password box.
+# shellcheck disable=SC2046
+xdotool mousemove $(point_in txtPassword 0.3 0.5)
+sleep 2
+import -window root -crop "$((ww + 220))x$((wh + 90))+${wl}+${wt}" "$build/window-test-tip.png" 2>>"$log" &&
+  echo "screenshot: $build/window-test-tip.png"
+# Off the tool again, but inside the window: a pointer at the desktop's
+# corner leaves Wine's virtual desktop without the keys.
+# shellcheck disable=SC2046
+xdotool mousemove $(point_in 'lblTag(3)' 0.5 0.5)
 expected_numbers=$(numbers)
 keys Escape
 expect "Escape ends the program" "0" "$(wait_exit)"
