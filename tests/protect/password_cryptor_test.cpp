@@ -137,6 +137,31 @@ TEST(PasswordCryptor, DoubleByteCodePage) {
 }
 #endif
 
+// Each failing status of EncodePassword has its own words; only the
+// scrambler's overflow speaks of the code page's single bytes.
+TEST(PasswordCryptor, OnlyTheOverflowBlamesTheCodePage) {
+  const Status failedDraw = HRESULT_FROM_NT(0xC0000001L);  // what the generator's STATUS_UNSUCCESSFUL becomes
+  const struct {
+    Status status;
+    const wchar_t* words;
+  } cases[] = {
+      {kOverflow, L"cannot store in one byte"},
+      {HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION), L"does not convert"},
+      {kFail, L"does not convert"},
+      {failedDraw, L"random number generator"},
+  };
+  for (const auto& c : cases) {
+    const std::wstring text = DescribeEncodeFailure(c.status);
+    EXPECT_NE(text.find(c.words), std::wstring::npos) << std::hex << c.status;
+    EXPECT_EQ(text.find(L"one byte") != std::wstring::npos, c.status == kOverflow) << std::hex << c.status;
+  }
+  // What the scrambler really answers for a double-byte character.
+  std::wstring stored;
+  if (const Status s = EncodePassword(L"a\x3042", 0, &stored); Failed(s)) {
+    EXPECT_NE(std::wstring(DescribeEncodeFailure(s)).find(L"one byte"), std::wstring::npos);
+  }
+}
+
 using PasswordCryptorSeam = test::FakeServiceTest;
 
 TEST_F(PasswordCryptorSeam, ProtectedModesFallBackToScrambling) {
