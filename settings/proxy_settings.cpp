@@ -73,12 +73,18 @@ Variant FallbackValue(Fallback fallback) {
 // stored form. Throws when it does not convert or cannot be scrambled. The
 // plain text is held only in types that wipe it.
 SecretVariant StoredPassword(const SecretVariant& plain, const wchar_t* property) {
-  SecretVariant text;
-  if (HRESULT hr = VariantChangeType(text.Put(), const_cast<VARIANT*>(plain.Get()), 0, VT_BSTR); FAILED(hr)) {
-    throw ComError(hr, std::wstring(kProxyObject) + L"." + property + L" does not convert to a text.");
+  // A text is used as it is: converting it would have the runtime copy it
+  // and free the copy unwiped.
+  const VARIANT* text = plain.Get();
+  SecretVariant converted;
+  if (V_VT(text) != VT_BSTR) {
+    if (HRESULT hr = VariantChangeType(converted.Put(), const_cast<VARIANT*>(text), 0, VT_BSTR); FAILED(hr)) {
+      throw ComError(hr, std::wstring(kProxyObject) + L"." + property + L" does not convert to a text.");
+    }
+    text = converted.Get();
   }
   std::wstring stored;
-  const std::wstring_view password(V_BSTR(text.Get()), SysStringLen(V_BSTR(text.Get())));
+  const std::wstring_view password(V_BSTR(text), SysStringLen(V_BSTR(text)));
   if (const Status s = EncodePassword(password, kCurrentUserMode, &stored); Failed(s)) {
     throw ComError(s, std::wstring(L"The proxy password ") + DescribeEncodeFailure(s));
   }

@@ -1,7 +1,9 @@
 // The proxy settings of both families: what is stored for a proxy object,
 // what a load assigns back, stored password texts of every shape, and where
 // a failing property stops a save or a load.
+#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/settings/proxy_object.h"
@@ -306,6 +308,118 @@ TEST_F(ProxySettings, PasswordThatIsNoTextFailsAtThePasswordRow) {
   EXPECT_NE(LastErrorDescription().find(L"HTTP_Password"), std::wstring::npos);
   EXPECT_TRUE(Query(HKEY_CURRENT_USER, VersionKey(L"Version 1.02", L"p"), L"UserName").found);
   EXPECT_FALSE(Query(HKEY_CURRENT_USER, VersionKey(L"Version 1.02", L"p"), L"Password").found);
+}
+
+// Counts the task-allocator blocks (BSTRs among them) made and freed during
+// a watch that still hold the watched text when they are freed. OLE's BSTR
+// cache is turned off, so a freed BSTR reaches the allocator at once.
+class FreedBlockWatch final : public IMallocSpy {
+ public:
+  // One spy for the process, never revoked: COM keeps a spy until every
+  // block made under it is freed.
+  static FreedBlockWatch* Instance() {
+    static FreedBlockWatch* spy = [] {
+      using SetOaNoCacheFn = void(WINAPI*)();
+      if (auto noCache = reinterpret_cast<SetOaNoCacheFn>(
+              reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"oleaut32.dll"), "SetOaNoCache")))) {
+        noCache();
+      }
+      auto* s = new FreedBlockWatch;
+      return CoRegisterMallocSpy(s) == S_OK ? s : nullptr;
+    }();
+    return spy;
+  }
+  void Start(std::wstring_view text) {
+    text_ = {reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)};
+    seen_ = 0;
+    on_ = true;
+  }
+  int Stop() {
+    on_ = false;
+    sizes_.clear();
+    return seen_;
+  }
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMallocSpy) ? this : nullptr;
+    return *out ? S_OK : E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }  // lives on the test's stack
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP_(SIZE_T) PreAlloc(SIZE_T size) override { return request_ = size; }
+  STDMETHODIMP_(void*) PostAlloc(void* p) override {
+    if (p && on_) sizes_[p] = request_;
+    return p;
+  }
+  STDMETHODIMP_(void*) PreFree(void* p, BOOL) override {
+    Inspect(p);
+    return p;
+  }
+  STDMETHODIMP_(void) PostFree(BOOL) override {}
+  STDMETHODIMP_(SIZE_T) PreRealloc(void* p, SIZE_T size, void** request, BOOL) override {
+    Inspect(p);
+    *request = p;
+    return request_ = size;
+  }
+  STDMETHODIMP_(void*) PostRealloc(void* p, BOOL) override { return PostAlloc(p); }
+  STDMETHODIMP_(void*) PreGetSize(void* p, BOOL) override { return p; }
+  STDMETHODIMP_(SIZE_T) PostGetSize(SIZE_T size, BOOL) override { return size; }
+  STDMETHODIMP_(void*) PreDidAlloc(void* p, BOOL) override { return p; }
+  STDMETHODIMP_(int) PostDidAlloc(void*, BOOL, int actual) override { return actual; }
+  STDMETHODIMP_(void) PreHeapMinimize() override {}
+  STDMETHODIMP_(void) PostHeapMinimize() override {}
+
+ private:
+  void Inspect(void* p) {
+    auto it = sizes_.find(p);
+    if (it == sizes_.end()) return;  // made outside the watch
+    if (std::string_view(static_cast<const char*>(p), it->second).find(text_) != std::string_view::npos) ++seen_;
+    sizes_.erase(it);
+  }
+
+  std::string_view text_;
+  std::map<void*, SIZE_T> sizes_;
+  SIZE_T request_ = 0;
+  int seen_ = 0;
+  bool on_ = false;
+};
+
+// The plain password is wiped before its memory is freed, also when the
+// property put of a loaded password raises.
+TEST_F(ProxySettings, FreedPasswordTextIsWiped) {
+  const std::vector<Family> families = Families();
+  const Family& f = families[0];
+  const std::wstring password = L"Plain Proxy Password 1234567";
+  auto holding = [&] {
+    ComPtr<ProxyObject> p = Filled(f);
+    p->Set(L"HTTP_Password", Variant::Text(password));
+    return p;
+  };
+  ASSERT_EQ(CallPlain(f.save, L"w", holding().Get()), S_OK);
+  FreedBlockWatch* spy = FreedBlockWatch::Instance();
+  ASSERT_TRUE(spy);
+  struct Case {
+    const char* name;
+    Plain call;
+    bool holdsPassword, raises;
+  };
+  const Case cases[] = {
+      {"a load whose password put raises", f.load, false, true},
+      {"a load", f.load, false, false},
+      {"a save", f.save, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ComPtr<ProxyObject> proxy = c.holdsPassword ? holding() : ProxyObject::Make(Properties(f));
+    if (c.raises) proxy->RaiseOn(L"HTTP_Password", ProxyObject::Access::kPut);
+    spy->Start(password);
+    EXPECT_EQ(CallPlain(c.call, L"w", proxy.Get()), c.raises ? kProxyRaised : S_OK);
+    EXPECT_EQ(spy->Stop(), 0);
+  }
+  // The watch sees a BSTR that is freed as it is.
+  spy->Start(password);
+  SysFreeString(SysAllocString(password.c_str()));
+  EXPECT_EQ(spy->Stop(), 1);
 }
 
 }  // namespace
