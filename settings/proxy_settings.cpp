@@ -8,6 +8,7 @@
 #include "protect/secret_variant.h"
 #include "server/caller_object.h"
 #include "server/com_error.h"
+#include "server/variant_args.h"
 #include "settings/method_arguments.h"
 #include "settings/orv_settings.h"
 
@@ -73,18 +74,21 @@ Variant FallbackValue(Fallback fallback) {
 // stored form. Throws when it does not convert or cannot be scrambled. The
 // plain text is held only in types that wipe it.
 SecretVariant StoredPassword(const SecretVariant& plain, const wchar_t* property) {
-  // A text is used as it is: converting it would have the runtime copy it
-  // and free the copy unwiped.
-  const VARIANT* text = plain.Get();
+  // A text, or a reference to one, is read where it is: converting it would
+  // have the runtime copy it and free the copy unwiped.
+  const Held held = Look(*plain.Get());
   SecretVariant converted;
-  if (V_VT(text) != VT_BSTR) {
-    if (HRESULT hr = VariantChangeType(converted.Put(), const_cast<VARIANT*>(text), 0, VT_BSTR); FAILED(hr)) {
+  BSTR text = nullptr;
+  if (held.type == VT_BSTR) {
+    text = *static_cast<const BSTR*>(held.data);
+  } else {
+    if (HRESULT hr = VariantChangeType(converted.Put(), const_cast<VARIANT*>(plain.Get()), 0, VT_BSTR); FAILED(hr)) {
       throw ComError(hr, std::wstring(kProxyObject) + L"." + property + L" does not convert to a text.");
     }
-    text = converted.Get();
+    text = V_BSTR(converted.Get());
   }
   std::wstring stored;
-  const std::wstring_view password(V_BSTR(text), SysStringLen(V_BSTR(text)));
+  const std::wstring_view password(text, SysStringLen(text));
   if (const Status s = EncodePassword(password, kCurrentUserMode, &stored); Failed(s)) {
     throw ComError(s, std::wstring(L"The proxy password ") + DescribeEncodeFailure(s));
   }

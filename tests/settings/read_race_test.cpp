@@ -80,8 +80,8 @@ std::vector<RaceRow> Rows() {
                   [](auto* store, const auto& title) -> std::wstring {
                     ComPtr<ProxyObject> proxy = HttpProxy();
                     IDispatch* p = proxy.Get();
-                    if (FAILED(store->LoadProxySettings(Bstr(L"HTTP Proxy").Get(), &p, Bstr(title.c_str()).Get(), 1,
-                                                        2, VARIANT_TRUE))) {
+                    if (FAILED(store->LoadProxySettings(Bstr(L"HTTP Proxy").Get(), &p, Bstr(title.c_str()).Get(), 1, 2,
+                                                        VARIANT_TRUE))) {
                       return L"?";
                     }
                     const VARIANT* v = proxy->Get(L"HTTP_Password");
@@ -170,8 +170,8 @@ TEST_F(ReadRace, RegistryGetValueStillReadsOnce) {
           ComPtr<_RegValue> value;
           Variant data;
           LONG status = -1;
-          registry->GetValue(static_cast<RegistryRoot2_Const>(0x80000001), Bstr(path.c_str()).Get(),
-                             Bstr(L"v").Get(), value.Put());
+          registry->GetValue(static_cast<RegistryRoot2_Const>(0x80000001), Bstr(path.c_str()).Get(), Bstr(L"v").Get(),
+                             value.Put());
           registry->get_LastRegError(&status);
           if (value && SUCCEEDED(value->get_Data(data.Put())) && V_VT(data.Get()) == VT_BSTR) {
             ++seen[Str(V_BSTR(data.Get()))];
@@ -189,8 +189,8 @@ TEST_F(ReadRace, RegistryGetValueStillReadsOnce) {
   writer.join();
   const std::wstring more = L"LastRegError " + std::to_wstring(kMoreData);
   for (const auto& [value, count] : seen) {
-    EXPECT_TRUE(row.forms.count(value) || value == more) << count << " reads gave '" << Narrow(value.substr(0, 40))
-                                                         << "'";
+    EXPECT_TRUE(row.forms.count(value) || value == more)
+        << count << " reads gave '" << Narrow(value.substr(0, 40)) << "'";
   }
   std::printf("GetValue: %d of %d reads ended with 234\n", seen.count(more) ? seen[more] : 0, kLoads);
 }
