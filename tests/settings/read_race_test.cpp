@@ -188,10 +188,13 @@ TEST_F(ReadRace, RegistryGetValueStillReadsOnce) {
   done = true;
   writer.join();
   const std::wstring more = L"LastRegError " + std::to_wstring(kMoreData);
+  int total = 0;
   for (const auto& [value, count] : seen) {
     EXPECT_TRUE(row.forms.count(value) || value == more)
         << count << " reads gave '" << Narrow(value.substr(0, 40)) << "'";
+    total += count;
   }
+  EXPECT_EQ(total, kLoads);
   std::printf("GetValue: %d of %d reads ended with 234\n", seen.count(more) ? seen[more] : 0, kLoads);
 }
 
