@@ -137,28 +137,22 @@ TEST(PasswordCryptor, DoubleByteCodePage) {
 }
 #endif
 
-// Each failing status of EncodePassword has its own words; only the
-// scrambler's overflow speaks of the code page's single bytes.
+// Only the scrambler's overflow speaks of the code page's single bytes; a
+// failed conversion or random draw has its own words.
 TEST(PasswordCryptor, OnlyTheOverflowBlamesTheCodePage) {
-  const Status failedDraw = HRESULT_FROM_NT(0xC0000001L);  // what the generator's STATUS_UNSUCCESSFUL becomes
-  const struct {
-    Status status;
-    const wchar_t* words;
-  } cases[] = {
+  std::wstring stored;
+  const Status doubleByte = EncodePassword(L"a\x3042", 0, &stored);  // fails where hiragana takes two bytes
+  const std::pair<Status, const wchar_t*> cases[] = {
       {kOverflow, L"cannot store in one byte"},
+      {Failed(doubleByte) ? doubleByte : kOverflow, L"one byte"},
       {HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION), L"does not convert"},
       {kFail, L"does not convert"},
-      {failedDraw, L"random number generator"},
+      {HRESULT_FROM_NT(0xC0000001L), L"random number generator"},  // STATUS_UNSUCCESSFUL
   };
-  for (const auto& c : cases) {
-    const std::wstring text = DescribeEncodeFailure(c.status);
-    EXPECT_NE(text.find(c.words), std::wstring::npos) << std::hex << c.status;
-    EXPECT_EQ(text.find(L"one byte") != std::wstring::npos, c.status == kOverflow) << std::hex << c.status;
-  }
-  // What the scrambler really answers for a double-byte character.
-  std::wstring stored;
-  if (const Status s = EncodePassword(L"a\x3042", 0, &stored); Failed(s)) {
-    EXPECT_NE(std::wstring(DescribeEncodeFailure(s)).find(L"one byte"), std::wstring::npos);
+  for (const auto& [status, words] : cases) {
+    const std::wstring text = DescribeEncodeFailure(status);
+    EXPECT_NE(text.find(words), std::wstring::npos) << std::hex << status;
+    EXPECT_EQ(text.find(L"one byte") != std::wstring::npos, status == kOverflow) << std::hex << status;
   }
 }
 

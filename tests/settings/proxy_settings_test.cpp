@@ -310,26 +310,25 @@ TEST_F(ProxySettings, PasswordThatIsNoTextFailsAtThePasswordRow) {
   EXPECT_FALSE(Query(HKEY_CURRENT_USER, VersionKey(L"Version 1.02", L"p"), L"Password").found);
 }
 
-// Counts the task-allocator blocks (BSTRs among them) made and freed during
-// a watch that still hold the watched text when they are freed. OLE's BSTR
-// cache is turned off, so a freed BSTR reaches the allocator at once.
+// Counts the task-allocator blocks (BSTRs among them) made during a watch
+// that still hold the watched text when they are freed. The BSTR cache is
+// off, so a freed BSTR reaches the allocator at once. One spy for the
+// process, never revoked: COM keeps a spy until its blocks are all freed.
 class FreedBlockWatch final : public IMallocSpy {
  public:
-  // One spy for the process, never revoked: COM keeps a spy until every
-  // block made under it is freed.
   static FreedBlockWatch* Instance() {
     static FreedBlockWatch* spy = [] {
-      using SetOaNoCacheFn = void(WINAPI*)();
-      if (auto noCache = reinterpret_cast<SetOaNoCacheFn>(
+      using NoCache = void(WINAPI*)();
+      if (auto f = reinterpret_cast<NoCache>(
               reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"oleaut32.dll"), "SetOaNoCache")))) {
-        noCache();
+        f();
       }
       auto* s = new FreedBlockWatch;
       return CoRegisterMallocSpy(s) == S_OK ? s : nullptr;
     }();
     return spy;
   }
-  void Start(std::wstring_view text) {
+  void Start(const std::wstring& text) {
     text_ = {reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)};
     seen_ = 0;
     on_ = true;
@@ -344,21 +343,17 @@ class FreedBlockWatch final : public IMallocSpy {
     *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMallocSpy) ? this : nullptr;
     return *out ? S_OK : E_NOINTERFACE;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }  // lives on the test's stack
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
   STDMETHODIMP_(SIZE_T) PreAlloc(SIZE_T size) override { return request_ = size; }
   STDMETHODIMP_(void*) PostAlloc(void* p) override {
     if (p && on_) sizes_[p] = request_;
     return p;
   }
-  STDMETHODIMP_(void*) PreFree(void* p, BOOL) override {
-    Inspect(p);
-    return p;
-  }
+  STDMETHODIMP_(void*) PreFree(void* p, BOOL) override { return Inspect(p); }
   STDMETHODIMP_(void) PostFree(BOOL) override {}
   STDMETHODIMP_(SIZE_T) PreRealloc(void* p, SIZE_T size, void** request, BOOL) override {
-    Inspect(p);
-    *request = p;
+    *request = Inspect(p);
     return request_ = size;
   }
   STDMETHODIMP_(void*) PostRealloc(void* p, BOOL) override { return PostAlloc(p); }
@@ -370,11 +365,12 @@ class FreedBlockWatch final : public IMallocSpy {
   STDMETHODIMP_(void) PostHeapMinimize() override {}
 
  private:
-  void Inspect(void* p) {
-    auto it = sizes_.find(p);
-    if (it == sizes_.end()) return;  // made outside the watch
-    if (std::string_view(static_cast<const char*>(p), it->second).find(text_) != std::string_view::npos) ++seen_;
-    sizes_.erase(it);
+  void* Inspect(void* p) {
+    if (auto it = sizes_.find(p); it != sizes_.end()) {
+      if (std::string_view(static_cast<const char*>(p), it->second).find(text_) != std::string_view::npos) ++seen_;
+      sizes_.erase(it);
+    }
+    return p;
   }
 
   std::string_view text_;
@@ -390,34 +386,29 @@ TEST_F(ProxySettings, FreedPasswordTextIsWiped) {
   const std::vector<Family> families = Families();
   const Family& f = families[0];
   const std::wstring password = L"Plain Proxy Password 1234567";
-  auto holding = [&] {
-    ComPtr<ProxyObject> p = Filled(f);
-    p->Set(L"HTTP_Password", Variant::Text(password));
-    return p;
-  };
-  ASSERT_EQ(CallPlain(f.save, L"w", holding().Get()), S_OK);
+  ComPtr<ProxyObject> holding = Filled(f), raising = ProxyObject::Make(Properties(f)),
+                      fresh = ProxyObject::Make(Properties(f));
+  holding->Set(L"HTTP_Password", Variant::Text(password));
+  raising->RaiseOn(L"HTTP_Password", ProxyObject::Access::kPut);
+  ASSERT_EQ(CallPlain(f.save, L"w", holding.Get()), S_OK);
   FreedBlockWatch* spy = FreedBlockWatch::Instance();
   ASSERT_TRUE(spy);
-  struct Case {
+  const struct {
     const char* name;
     Plain call;
-    bool holdsPassword, raises;
+    ProxyObject* proxy;
+    HRESULT expect;
+  } cases[] = {
+      {"a load whose password put raises", f.load, raising.Get(), kProxyRaised},
+      {"a load", f.load, fresh.Get(), S_OK},
+      {"a save", f.save, holding.Get(), S_OK},
   };
-  const Case cases[] = {
-      {"a load whose password put raises", f.load, false, true},
-      {"a load", f.load, false, false},
-      {"a save", f.save, true, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    ComPtr<ProxyObject> proxy = c.holdsPassword ? holding() : ProxyObject::Make(Properties(f));
-    if (c.raises) proxy->RaiseOn(L"HTTP_Password", ProxyObject::Access::kPut);
+  for (const auto& c : cases) {
     spy->Start(password);
-    EXPECT_EQ(CallPlain(c.call, L"w", proxy.Get()), c.raises ? kProxyRaised : S_OK);
-    EXPECT_EQ(spy->Stop(), 0);
+    EXPECT_EQ(CallPlain(c.call, L"w", c.proxy), c.expect) << c.name;
+    EXPECT_EQ(spy->Stop(), 0) << c.name;
   }
-  // The watch sees a BSTR that is freed as it is.
-  spy->Start(password);
+  spy->Start(password);  // the watch sees a BSTR that is freed as it is
   SysFreeString(SysAllocString(password.c_str()));
   EXPECT_EQ(spy->Stop(), 1);
 }
