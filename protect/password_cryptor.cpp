@@ -24,7 +24,7 @@ int WideToAnsi(const wchar_t* text, int length, char* out, int outSize) {
   return n;
 }
 
-bool PasswordToAnsi(const std::wstring& password, SecretBytes* ansi) {
+bool PasswordToAnsi(std::wstring_view password, SecretBytes* ansi) {
   ansi->clear();
   if (password.empty() || password.size() > INT_MAX) return false;
   const int length = static_cast<int>(password.size());
@@ -37,7 +37,7 @@ bool PasswordToAnsi(const std::wstring& password, SecretBytes* ansi) {
 // One code per character: its byte, or for a character of more than one byte
 // its first two as one number, which never fits a byte and so is refused by
 // the scrambler.
-Status PasswordToAnsiCodes(const std::wstring& password, SecretCodes* codes) {
+Status PasswordToAnsiCodes(std::wstring_view password, SecretCodes* codes) {
   codes->reserve(password.size());
   for (const wchar_t c : password) {
     unsigned char bytes[8];
@@ -49,24 +49,25 @@ Status PasswordToAnsiCodes(const std::wstring& password, SecretCodes* codes) {
   return kOk;
 }
 
-// The whole buffer at once, so double-byte characters stay whole.
-std::wstring AnsiToPassword(const SecretBytes& ansi) {
+// The whole buffer at once, so double-byte characters stay whole. What a
+// failed conversion left in the buffer is wiped with it.
+SecretString AnsiToPassword(const SecretBytes& ansi) {
   if (ansi.empty() || ansi.size() > INT_MAX) return {};
   const auto* text = reinterpret_cast<const char*>(ansi.data());
   const int length = static_cast<int>(ansi.size());
   const int size = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
   if (size <= 0) return {};
-  std::wstring password(static_cast<std::size_t>(size), L'\0');
+  SecretString password(static_cast<std::size_t>(size));
   if (MultiByteToWideChar(CP_ACP, 0, text, length, password.data(), size) != size) return {};
   return password;
 }
 
 // Each code on its own: a lead byte without its trail does not convert.
-std::wstring AnsiCodesToPassword(const SecretBytes& ansi) {
-  std::wstring password(ansi.size(), L'\0');
+SecretString AnsiCodesToPassword(const SecretBytes& ansi) {
+  SecretString password(ansi.size());
   for (std::size_t i = 0; i < ansi.size(); ++i) {
     const auto* byte = reinterpret_cast<const char*>(&ansi[i]);
-    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, byte, 1, &password[i], 1) != 1) return {};
+    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, byte, 1, password.data() + i, 1) != 1) return {};
   }
   return password;
 }
@@ -86,7 +87,7 @@ Status RandomByte(std::uint8_t* byte) {
 
 }  // namespace
 
-Status EncodePassword(const std::wstring& password, std::int32_t mode, std::wstring* stored) {
+Status EncodePassword(std::wstring_view password, std::int32_t mode, std::wstring* stored) {
   if (mode < 0 || mode > 2 || password.empty()) {
     stored->clear();
     return kOk;
@@ -100,7 +101,7 @@ Status EncodePassword(const std::wstring& password, std::int32_t mode, std::wstr
   return ScramblePassword(password, stored);
 }
 
-std::wstring DecodePassword(const std::wstring& stored) {
+SecretString DecodePassword(const std::wstring& stored) {
   const StoredSecret secret = DecodeStoredText(stored, &UnprotectForCurrentUser);
   switch (secret.form) {
     case StoredForm::kProtected: return AnsiToPassword(secret.ansi);
@@ -110,7 +111,7 @@ std::wstring DecodePassword(const std::wstring& stored) {
   return {};
 }
 
-std::wstring EncodeProtectedPassword(const std::wstring& password, bool localMachine) {
+std::wstring EncodeProtectedPassword(std::wstring_view password, bool localMachine) {
   SecretBytes ansi, blob;
   DWORD lastError = 0;
   if (!PasswordToAnsi(password, &ansi)) return {};
@@ -120,22 +121,30 @@ std::wstring EncodeProtectedPassword(const std::wstring& password, bool localMac
   return L"Z" + hex;
 }
 
-std::wstring DecodeProtectedPassword(const std::wstring& stored) {
+SecretString DecodeProtectedPassword(const std::wstring& stored) {
   SecretBytes ansi;
   if (!DecodeProtectedText(stored, &UnprotectForCurrentUser, &ansi)) return {};
   return AnsiToPassword(ansi);
 }
 
-Status ScramblePassword(const std::wstring& password, std::wstring* stored) {
+Status ScramblePassword(std::wstring_view password, std::wstring* stored) {
   SecretCodes codes;
   if (Status s = PasswordToAnsiCodes(password, &codes); Failed(s)) return s;
   return ScrambleAnsiCodes(codes, &RandomByte, stored);
 }
 
-std::wstring UnscramblePassword(const std::wstring& stored) {
+SecretString UnscramblePassword(const std::wstring& stored) {
   SecretBytes ansi;
   if (!UnscrambleToAnsi(stored, &ansi)) return {};
   return AnsiCodesToPassword(ansi);
+}
+
+const wchar_t* DescribeEncodeFailure(Status status) {
+  if (status == kOverflow) return L"has a character that the system's code page cannot store in one byte.";
+  if (HRESULT_FACILITY(status) == FACILITY_WIN32 || status == kFail) {
+    return L"does not convert to the system's code page.";
+  }
+  return L"could not be scrambled: the system's random number generator failed.";
 }
 
 }  // namespace orv

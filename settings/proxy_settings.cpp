@@ -5,8 +5,10 @@
 #include <span>
 
 #include "protect/password_cryptor.h"
+#include "protect/secret_variant.h"
 #include "server/caller_object.h"
 #include "server/com_error.h"
+#include "server/variant_args.h"
 #include "settings/method_arguments.h"
 #include "settings/orv_settings.h"
 
@@ -68,36 +70,38 @@ Variant FallbackValue(Fallback fallback) {
   return Variant::Text(L"");
 }
 
-// Plain text lives in memory no longer than it must.
-void Wipe(std::wstring* text) { SecureZeroMemory(text->data(), text->size() * sizeof(wchar_t)); }
-void Wipe(VARIANT* v) {
-  if (V_VT(v) == VT_BSTR && V_BSTR(v)) SecureZeroMemory(V_BSTR(v), SysStringByteLen(V_BSTR(v)));
-}
-
 // The password property's value, as text by the automation rules, in its
-// stored form. Throws when it does not convert or cannot be scrambled.
-Variant StoredPassword(Variant plain, const wchar_t* property) {
-  if (HRESULT hr = VariantChangeType(plain.Get(), plain.Get(), 0, VT_BSTR); FAILED(hr)) {
-    Wipe(plain.Get());
-    throw ComError(hr, std::wstring(kProxyObject) + L"." + property + L" does not convert to a text.");
+// stored form. Throws when it does not convert or cannot be scrambled. The
+// plain text is held only in types that wipe it.
+SecretVariant StoredPassword(const SecretVariant& plain, const wchar_t* property) {
+  // A text, or a reference to one, is read where it is: converting it would
+  // have the runtime copy it and free the copy unwiped.
+  const Held held = Look(*plain.Get());
+  SecretVariant converted;
+  BSTR text = nullptr;
+  if (held.type == VT_BSTR) {
+    text = *static_cast<const BSTR*>(held.data);
+  } else {
+    if (HRESULT hr = VariantChangeType(converted.Put(), const_cast<VARIANT*>(plain.Get()), 0, VT_BSTR); FAILED(hr)) {
+      throw ComError(hr, std::wstring(kProxyObject) + L"." + property + L" does not convert to a text.");
+    }
+    text = V_BSTR(converted.Get());
   }
-  std::wstring password = Text(V_BSTR(plain.Get()));
-  Wipe(plain.Get());
   std::wstring stored;
-  const Status status = EncodePassword(password, kCurrentUserMode, &stored);
-  Wipe(&password);
-  Check(status, L"The proxy password has a character that the system's code page cannot store in one byte.");
-  return Variant::Text(stored);
+  const std::wstring_view password(text, SysStringLen(text));
+  if (const Status s = EncodePassword(password, kCurrentUserMode, &stored); Failed(s)) {
+    throw ComError(s, std::wstring(L"The proxy password ") + DescribeEncodeFailure(s));
+  }
+  return SecretVariant::Text(stored);
 }
 
 // What the password property gets for a loaded text: its password, or the
 // empty string when the text does not decode.
-Variant LoadedPassword(Variant stored) {
-  Check(VariantChangeType(stored.Get(), stored.Get(), 0, VT_BSTR), L"The stored proxy password is not a text.");
-  std::wstring password = DecodePassword(Text(V_BSTR(stored.Get())));
-  Variant out = Variant::Text(password);
-  Wipe(&password);
-  return out;
+SecretVariant LoadedPassword(const SecretVariant& stored) {
+  Variant text;
+  Check(VariantChangeType(text.Get(), const_cast<VARIANT*>(stored.Get()), 0, VT_BSTR),
+        L"The stored proxy password is not a text.");
+  return SecretVariant::Text(DecodePassword(Text(V_BSTR(text.Get()))).view());
 }
 
 // Row by row: a failing row stops the save there, and what was written
@@ -106,26 +110,26 @@ void SaveProxyRows(const SettingsCore& core, const SettingScope& scope, IDispatc
                    std::span<const ProxyRow> rows) {
   if (!proxy) return;
   for (const ProxyRow& row : rows) {
-    Variant value;
-    ReadPropertyByName(proxy, kProxyObject, row.property, value.Get());
-    if (row.password) value = StoredPassword(std::move(value), row.property);
+    SecretVariant value;
+    ReadPropertyByName(proxy, kProxyObject, row.property, value.Put());
+    if (row.password) value = StoredPassword(value, row.property);
     // An unfitting value writes nothing; the group goes on, as SaveSetting's flag is not read.
     core.Save(scope, row.valueName, row.type, *value.Get());
-    if (row.password) Wipe(value.Get());
   }
 }
 
 // Each value on its own, so one may come from an older version's key while
-// its neighbours do not. A failing row stops the load there.
+// its neighbours do not. A failing row stops the load there, and a password
+// already decoded is wiped on the way out.
 void LoadProxyRows(const SettingsCore& core, const SettingScope& scope, IDispatch* proxy,
                    std::span<const ProxyRow> rows) {
   if (!proxy) return;
   for (const ProxyRow& row : rows) {
     bool loaded = false;
-    Variant value = core.Load(scope, row.valueName, row.type, *FallbackValue(row.fallback).Get(), &loaded);
-    if (row.password) value = LoadedPassword(std::move(value));
+    SecretVariant value;
+    *value.Put() = core.Load(scope, row.valueName, row.type, *FallbackValue(row.fallback).Get(), &loaded).Detach();
+    if (row.password) value = LoadedPassword(value);
     WritePropertyByName(proxy, kProxyObject, row.property, *value.Get());
-    if (row.password) Wipe(value.Get());
   }
 }
 

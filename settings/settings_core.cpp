@@ -67,6 +67,26 @@ Variant ConvertStoredValue(_RegValue* record, LONG settingType, const VARIANT& g
   return data;
 }
 
+// One read of a value: the record, or none, and the registry's status.
+struct ValueRead {
+  ComPtr<_RegValue> record;
+  LONG status = ERROR_SUCCESS;
+};
+
+// A value saved with another size between the size query and the data query
+// ends a read with ERROR_MORE_DATA. The registry object reports that as it
+// is; here a missed read would become the caller's default, which a program
+// may save back over the stored value. So the store reads again, a bounded
+// number of times against a writer that never pauses.
+constexpr int kReadAttempts = 8;
+
+template <class Attempt>
+ComPtr<_RegValue> ReadAgainWhileMoreData(Attempt&& attempt) {
+  ValueRead read = attempt();
+  for (int n = 1; n < kReadAttempts && read.status == ERROR_MORE_DATA; ++n) read = attempt();
+  return std::move(read.record);
+}
+
 }  // namespace
 
 AppIdentity ReadAppIdentity(IDispatch* app) {
@@ -92,9 +112,13 @@ std::wstring SettingsCore::SettingPath(const AppIdentity& app, std::wstring_view
 }
 
 ComPtr<_RegValue> SettingsCore::Read(RegistryRoot2_Const root, const std::wstring& path, BSTR valueName) const {
-  ComPtr<_RegValue> record;
-  CheckCall(registry_->GetValue(root, MakeBstr(path).Get(), valueName, record.Put()), L"Reading the setting failed.");
-  return record;
+  const Bstr subKey = MakeBstr(path);
+  return ReadAgainWhileMoreData([&] {
+    ValueRead read;
+    CheckCall(registry_->GetValue(root, subKey.Get(), valueName, read.record.Put()), L"Reading the setting failed.");
+    CheckCall(registry_->get_LastRegError(&read.status), L"Reading the registry status failed.");
+    return read;
+  });
 }
 
 Variant SettingsCore::Load(const SettingScope& scope, std::wstring_view valueName, LONG settingType,

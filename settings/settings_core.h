@@ -52,6 +52,8 @@ class SettingsCore {
   bool Save(const SettingScope& scope, std::wstring_view valueName, LONG settingType, const VARIANT& value) const;
 
  private:
+  // The one read of a stored value: the record, or none when the value is
+  // missing or does not convert; read again when it changed size meanwhile.
   ComPtr<_RegValue> Read(RegistryRoot2_Const root, const std::wstring& path, BSTR valueName) const;
 
   ComPtr<OrvRegistry2> registry_;

@@ -137,6 +137,25 @@ TEST(PasswordCryptor, DoubleByteCodePage) {
 }
 #endif
 
+// Only the scrambler's overflow speaks of the code page's single bytes; a
+// failed conversion or random draw has its own words.
+TEST(PasswordCryptor, OnlyTheOverflowBlamesTheCodePage) {
+  std::wstring stored;
+  const Status doubleByte = EncodePassword(L"a\x3042", 0, &stored);  // fails where hiragana takes two bytes
+  const std::pair<Status, const wchar_t*> cases[] = {
+      {kOverflow, L"cannot store in one byte"},
+      {Failed(doubleByte) ? doubleByte : kOverflow, L"one byte"},
+      {HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION), L"does not convert"},
+      {kFail, L"does not convert"},
+      {HRESULT_FROM_NT(0xC0000001L), L"random number generator"},  // STATUS_UNSUCCESSFUL
+  };
+  for (const auto& [status, words] : cases) {
+    const std::wstring text = DescribeEncodeFailure(status);
+    EXPECT_NE(text.find(words), std::wstring::npos) << std::hex << status;
+    EXPECT_EQ(text.find(L"one byte") != std::wstring::npos, status == kOverflow) << std::hex << status;
+  }
+}
+
 using PasswordCryptorSeam = test::FakeServiceTest;
 
 TEST_F(PasswordCryptorSeam, ProtectedModesFallBackToScrambling) {

@@ -1,7 +1,9 @@
 // The proxy settings of both families: what is stored for a proxy object,
 // what a load assigns back, stored password texts of every shape, and where
 // a failing property stops a save or a load.
+#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/settings/proxy_object.h"
@@ -306,6 +308,109 @@ TEST_F(ProxySettings, PasswordThatIsNoTextFailsAtThePasswordRow) {
   EXPECT_NE(LastErrorDescription().find(L"HTTP_Password"), std::wstring::npos);
   EXPECT_TRUE(Query(HKEY_CURRENT_USER, VersionKey(L"Version 1.02", L"p"), L"UserName").found);
   EXPECT_FALSE(Query(HKEY_CURRENT_USER, VersionKey(L"Version 1.02", L"p"), L"Password").found);
+}
+
+// Counts the task-allocator blocks (BSTRs among them) made during a watch
+// that still hold the watched text when they are freed. The BSTR cache is
+// off, so a freed BSTR reaches the allocator at once. One spy for the
+// process, never revoked: COM keeps a spy until its blocks are all freed.
+class FreedBlockWatch final : public IMallocSpy {
+ public:
+  static FreedBlockWatch* Instance() {
+    static FreedBlockWatch* spy = [] {
+      using NoCache = void(WINAPI*)();
+      if (auto f = reinterpret_cast<NoCache>(
+              reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"oleaut32.dll"), "SetOaNoCache")))) {
+        f();
+      }
+      auto* s = new FreedBlockWatch;
+      return CoRegisterMallocSpy(s) == S_OK ? s : nullptr;
+    }();
+    return spy;
+  }
+  void Start(const std::wstring& text) {
+    text_ = {reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)};
+    seen_ = 0;
+    on_ = true;
+  }
+  int Stop() {
+    on_ = false;
+    sizes_.clear();
+    return seen_;
+  }
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMallocSpy) ? this : nullptr;
+    return *out ? S_OK : E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP_(SIZE_T) PreAlloc(SIZE_T size) override { return request_ = size; }
+  STDMETHODIMP_(void*) PostAlloc(void* p) override {
+    if (p && on_) sizes_[p] = request_;
+    return p;
+  }
+  STDMETHODIMP_(void*) PreFree(void* p, BOOL) override { return Inspect(p); }
+  STDMETHODIMP_(void) PostFree(BOOL) override {}
+  STDMETHODIMP_(SIZE_T) PreRealloc(void* p, SIZE_T size, void** request, BOOL) override {
+    *request = Inspect(p);
+    return request_ = size;
+  }
+  STDMETHODIMP_(void*) PostRealloc(void* p, BOOL) override { return PostAlloc(p); }
+  STDMETHODIMP_(void*) PreGetSize(void* p, BOOL) override { return p; }
+  STDMETHODIMP_(SIZE_T) PostGetSize(SIZE_T size, BOOL) override { return size; }
+  STDMETHODIMP_(void*) PreDidAlloc(void* p, BOOL) override { return p; }
+  STDMETHODIMP_(int) PostDidAlloc(void*, BOOL, int actual) override { return actual; }
+  STDMETHODIMP_(void) PreHeapMinimize() override {}
+  STDMETHODIMP_(void) PostHeapMinimize() override {}
+
+ private:
+  void* Inspect(void* p) {
+    if (auto it = sizes_.find(p); it != sizes_.end()) {
+      if (std::string_view(static_cast<const char*>(p), it->second).find(text_) != std::string_view::npos) ++seen_;
+      sizes_.erase(it);
+    }
+    return p;
+  }
+
+  std::string_view text_;
+  std::map<void*, SIZE_T> sizes_;
+  SIZE_T request_ = 0;
+  int seen_ = 0;
+  bool on_ = false;
+};
+
+// The plain password is wiped before its memory is freed, also when the
+// property put of a loaded password raises.
+TEST_F(ProxySettings, FreedPasswordTextIsWiped) {
+  const std::vector<Family> families = Families();
+  const Family& f = families[0];
+  const std::wstring password = L"Plain Proxy Password 1234567";
+  ComPtr<ProxyObject> holding = Filled(f), raising = ProxyObject::Make(Properties(f)),
+                      fresh = ProxyObject::Make(Properties(f));
+  holding->Set(L"HTTP_Password", Variant::Text(password));
+  raising->RaiseOn(L"HTTP_Password", ProxyObject::Access::kPut);
+  ASSERT_EQ(CallPlain(f.save, L"w", holding.Get()), S_OK);
+  FreedBlockWatch* spy = FreedBlockWatch::Instance();
+  ASSERT_TRUE(spy);
+  const struct {
+    const char* name;
+    Plain call;
+    ProxyObject* proxy;
+    HRESULT expect;
+  } cases[] = {
+      {"a load whose password put raises", f.load, raising.Get(), kProxyRaised},
+      {"a load", f.load, fresh.Get(), S_OK},
+      {"a save", f.save, holding.Get(), S_OK},
+  };
+  for (const auto& c : cases) {
+    spy->Start(password);
+    EXPECT_EQ(CallPlain(c.call, L"w", c.proxy), c.expect) << c.name;
+    EXPECT_EQ(spy->Stop(), 0) << c.name;
+  }
+  spy->Start(password);  // the watch sees a BSTR that is freed as it is
+  SysFreeString(SysAllocString(password.c_str()));
+  EXPECT_EQ(spy->Stop(), 1);
 }
 
 }  // namespace
