@@ -146,9 +146,10 @@ ScriptArguments::~ScriptArguments() {
 
 void ScriptArguments::Adapt(VARIANT& arg, VARTYPE target, std::size_t index) {
   if (target == VT_DISPATCH) {
-    // null for an object is Nothing; the caller's variable is left as it is.
+    // null for an object is Nothing, and so is an object left out; the
+    // caller's variable is left as it is.
     const VARIANT* held = Referent(arg);
-    if (held && V_VT(held) == VT_NULL) {
+    if (held && (V_VT(held) == VT_NULL || IsOmitted(*held))) {
       V_VT(&arg) = VT_BYREF | VT_DISPATCH;
       V_DISPATCHREF(&arg) = &objects_[index];
       return;

@@ -3,7 +3,9 @@
 // - a script passes its variables as VT_BYREF|VT_VARIANT, which Invoke
 //   refuses for `IDispatch**` or `VARIANT_BOOL*` with a type mismatch; in
 //   parentheses it passes a value, which an out-only flag must also take;
-// - JScript passes `null` (VT_NULL) for an object, which means Nothing;
+// - JScript passes `null` (VT_NULL) for an object, which means Nothing, and
+//   an object argument left out (VT_ERROR, DISP_E_PARAMNOTFOUND) means no
+//   object too, where Invoke would refuse it as a type mismatch;
 // - JScript passes whole numbers above 2^31 as doubles, which overflow a
 //   32-bit parameter; for the enumerations a class names as unsigned (the
 //   registry roots 0x80000000 and up) they are taken as the same 32 bits.
