@@ -43,6 +43,18 @@ class ScriptArguments {
   DISPPARAMS params_;
 };
 
+// Whether a named argument of a call of `id` names no parameter (nor, for a
+// put, the new value); *index is then its place in `params.rgvarg`.
+bool NamesNoParameter(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params, UINT* index);
+
+// The index in `params.rgvarg` of the argument for which the type library's
+// Invoke of `id` answered `hr` (DISP_E_TYPEMISMATCH or DISP_E_PARAMNOTFOUND),
+// found as Invoke checks them: the parameters in declaration order, the
+// first whose argument is left out where it is required or, for a type
+// mismatch, does not coerce to the parameter's type. False, with *index
+// untouched, when none is to blame.
+bool FindBadArgument(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params, HRESULT hr, UINT* index);
+
 // Whether a property get of `id` should be served as a call: the member is
 // a method that needs no argument (JScript reads `c.Count` as a get).
 bool IsCallableWithoutArguments(ITypeInfo* info, DISPID id);
