@@ -153,9 +153,11 @@ struct Parameter {
   bool passed = true;  // false for the return value and the locale, which no caller passes
 };
 
-// A member's parameters, in declaration order; empty when the member is not found.
+// A member's parameters, in declaration order; empty when the member is not
+// found. Their value types only when asked for: a call that goes well needs
+// none.
 std::vector<Parameter> Parameters(ITypeInfo* info, DISPID id, WORD flags,
-                                  std::span<const std::wstring_view> unsignedEnums) {
+                                  std::span<const std::wstring_view> unsignedEnums, bool valueTypes = false) {
   std::vector<Parameter> targets;
   ForEachFunc(info, [&](const FUNCDESC& func) {
     if (func.memid != id || !(func.invkind & flags)) return false;
@@ -164,7 +166,8 @@ std::vector<Parameter> Parameters(ITypeInfo* info, DISPID id, WORD flags,
       const USHORT f = func.lprgelemdescParam[p].paramdesc.wParamFlags;
       targets.push_back({ByRefTarget(info, type),
                          type.vt == VT_USERDEFINED && IsNamedType(info, type.hreftype, unsignedEnums),
-                         ValueType(info, type), (f & (PARAMFLAG_FOPT | PARAMFLAG_FHASDEFAULT)) != 0,
+                         valueTypes ? ValueType(info, type) : VARTYPE{VT_VARIANT},
+                         (f & (PARAMFLAG_FOPT | PARAMFLAG_FHASDEFAULT)) != 0,
                          !(f & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID))});
     }
     return true;
@@ -290,6 +293,7 @@ void ScriptArguments::Adapt(VARIANT& arg, VARTYPE target, std::size_t index) {
 }
 
 bool NamesNoParameter(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params, UINT* index) {
+  if (params.cNamedArgs == 0) return false;
   const std::vector<Parameter> targets = Parameters(info, id, flags, {});
   if (targets.empty()) return false;  // a member not found is not for the names to tell
   const std::size_t passed = PassedCount(targets);
@@ -306,7 +310,7 @@ bool NamesNoParameter(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& 
 }
 
 bool FindBadArgument(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params, HRESULT hr, UINT* index) {
-  const std::vector<Parameter> targets = Parameters(info, id, flags, {});
+  const std::vector<Parameter> targets = Parameters(info, id, flags, {}, true);
   const std::size_t passed = PassedCount(targets);
   for (std::size_t p = 0; p < passed; ++p) {
     const LONG k = ArgumentOf(params, p, p + 1 == passed);
