@@ -21,6 +21,9 @@ class ComError {
   std::wstring description_;
 };
 
+// The overflow error with the runtime's own description of it.
+[[noreturn]] inline void ThrowOverflow() { throw ComError(kOverflow, L"Overflow"); }
+
 // Throws when `hr` is a failure, naming what failed.
 inline void Check(HRESULT hr, const wchar_t* what) {
   if (FAILED(hr)) throw ComError(hr, what);

@@ -81,10 +81,27 @@ class DispatchObject : public Itf, public ISupportErrorInfo {
     }
     // Wine's Invoke would call with the first arguments and drop the rest.
     if (HasTooManyArguments(info, id, flags, params->cArgs)) return DISP_E_BADPARAMCOUNT;
+    // Wine's Invoke passes over a name that is no parameter; Windows' refuses it.
+    if (UINT named = 0; NamesNoParameter(info, id, flags, *params, &named)) {
+      if (argErr) *argErr = named;
+      return DISP_E_PARAMNOTFOUND;
+    }
     if (params->cArgs == 0) return info->Invoke(static_cast<Itf*>(this), id, flags, params, result, excep, argErr);
     try {
       ScriptArguments args(info, id, flags, *params, UnsignedEnumerations());
-      return info->Invoke(static_cast<Itf*>(this), id, flags, args.Get(), result, excep, argErr);
+      // Callers learn from puArgErr which argument was wrong. Windows' Invoke
+      // names it; Wine's leaves it as it was, so we name it ourselves then.
+      constexpr UINT kUnnamed = ~0u;
+      const UINT callers = argErr ? *argErr : 0;
+      if (argErr) *argErr = kUnnamed;
+      const HRESULT hr = info->Invoke(static_cast<Itf*>(this), id, flags, args.Get(), result, excep, argErr);
+      if (argErr && *argErr == kUnnamed) {
+        *argErr = callers;
+        if (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND) {
+          FindBadArgument(info, id, flags, *args.Get(), hr, argErr);
+        }
+      }
+      return hr;
     } catch (const std::bad_alloc&) {
       return E_OUTOFMEMORY;
     }

@@ -90,25 +90,115 @@ void ForEachFunc(ITypeInfo* info, Visit visit) {
   }
 }
 
+// What a user-defined type takes as a value: an enumeration a 32-bit
+// number, an interface an object; VT_VARIANT where this does not judge.
+VARTYPE UserDefinedValue(ITypeInfo* info, HREFTYPE ref, int depth = 0) {
+  ComPtr<ITypeInfo> type;
+  if (depth > 8 || FAILED(info->GetRefTypeInfo(ref, type.Put()))) return VT_VARIANT;
+  TYPEATTR* attr = nullptr;
+  if (FAILED(type->GetTypeAttr(&attr))) return VT_VARIANT;
+  VARTYPE value = VT_VARIANT;
+  switch (attr->typekind) {
+    case TKIND_ENUM: value = VT_I4; break;
+    case TKIND_INTERFACE:
+    case TKIND_DISPATCH:
+    case TKIND_COCLASS: value = VT_DISPATCH; break;
+    case TKIND_ALIAS:
+      value = attr->tdescAlias.vt == VT_USERDEFINED ? UserDefinedValue(type.Get(), attr->tdescAlias.hreftype, depth + 1)
+                                                    : attr->tdescAlias.vt;
+      break;
+    default: break;
+  }
+  type->ReleaseTypeAttr(attr);
+  return value;
+}
+
+// What an argument of a parameter must coerce to, as the type library's
+// Invoke converts it; VT_VARIANT for a parameter that takes anything.
+VARTYPE ValueType(ITypeInfo* info, const TYPEDESC& type) {
+  if (const VARTYPE target = ByRefTarget(info, type); target != VT_EMPTY) return target;
+  const TYPEDESC* t = &type;
+  if (t->vt == VT_PTR && t->lptdesc) t = t->lptdesc;  // a VARIANT*, an interface pointer
+  switch (t->vt) {
+    case VT_USERDEFINED: return UserDefinedValue(info, t->hreftype);
+    case VT_I1:
+    case VT_I2:
+    case VT_I4:
+    case VT_I8:
+    case VT_INT:
+    case VT_UI1:
+    case VT_UI2:
+    case VT_UI4:
+    case VT_UI8:
+    case VT_UINT:
+    case VT_R4:
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE:
+    case VT_DECIMAL:
+    case VT_BSTR:
+    case VT_BOOL:
+    case VT_ERROR:
+    case VT_DISPATCH:
+    case VT_UNKNOWN: return t->vt;
+    default: return VT_VARIANT;
+  }
+}
+
 struct Parameter {
   VARTYPE byRefTarget = VT_EMPTY;  // see ByRefTarget
   bool unsigned32 = false;         // an enumeration the class names as unsigned
+  VARTYPE valueType = VT_VARIANT;  // see ValueType
+  bool optional = false;
+  bool passed = true;  // false for the return value and the locale, which no caller passes
 };
 
-// A member's parameters, in declaration order; empty when the member is not found.
+// A member's parameters, in declaration order; empty when the member is not
+// found. Their value types only when asked for: a call that goes well needs
+// none.
 std::vector<Parameter> Parameters(ITypeInfo* info, DISPID id, WORD flags,
-                                  std::span<const std::wstring_view> unsignedEnums) {
+                                  std::span<const std::wstring_view> unsignedEnums, bool valueTypes = false) {
   std::vector<Parameter> targets;
   ForEachFunc(info, [&](const FUNCDESC& func) {
     if (func.memid != id || !(func.invkind & flags)) return false;
     for (SHORT p = 0; p < func.cParams; ++p) {
       const TYPEDESC& type = func.lprgelemdescParam[p].tdesc;
-      targets.push_back(
-          {ByRefTarget(info, type), type.vt == VT_USERDEFINED && IsNamedType(info, type.hreftype, unsignedEnums)});
+      const USHORT f = func.lprgelemdescParam[p].paramdesc.wParamFlags;
+      targets.push_back({ByRefTarget(info, type),
+                         type.vt == VT_USERDEFINED && IsNamedType(info, type.hreftype, unsignedEnums),
+                         valueTypes ? ValueType(info, type) : VARTYPE{VT_VARIANT},
+                         (f & (PARAMFLAG_FOPT | PARAMFLAG_FHASDEFAULT)) != 0,
+                         !(f & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID))});
     }
     return true;
   });
   return targets;
+}
+
+// Where the argument for parameter `p` is in rgvarg, or -1 when the caller
+// left it out. A property's new value is the last parameter.
+LONG ArgumentOf(const DISPPARAMS& params, std::size_t p, bool lastParameter) {
+  for (UINT k = 0; k < params.cNamedArgs; ++k) {
+    const DISPID name = params.rgdispidNamedArgs[k];
+    if (static_cast<std::size_t>(name) == p || (name == DISPID_PROPERTYPUT && lastParameter)) return static_cast<LONG>(k);
+  }
+  const UINT positional = params.cArgs - params.cNamedArgs;
+  return p < positional ? static_cast<LONG>(params.cArgs - 1 - p) : -1;
+}
+
+// How many parameters a caller passes: all but the return value and locale.
+std::size_t PassedCount(const std::vector<Parameter>& targets) {
+  std::size_t passed = 0;
+  while (passed < targets.size() && targets[passed].passed) ++passed;
+  return passed;
+}
+
+bool Coerces(const VARIANT& arg, VARTYPE type) {
+  if (type == VT_VARIANT) return true;
+  const VARIANT* held = Referent(arg);
+  if (!held) return false;
+  Variant converted;
+  return SUCCEEDED(VariantChangeType(converted.Get(), const_cast<VARIANT*>(held), 0, type));
 }
 
 }  // namespace
@@ -146,9 +236,10 @@ ScriptArguments::~ScriptArguments() {
 
 void ScriptArguments::Adapt(VARIANT& arg, VARTYPE target, std::size_t index) {
   if (target == VT_DISPATCH) {
-    // null for an object is Nothing; the caller's variable is left as it is.
+    // null for an object is Nothing, and so is an object left out; the
+    // caller's variable is left as it is.
     const VARIANT* held = Referent(arg);
-    if (held && V_VT(held) == VT_NULL) {
+    if (held && (V_VT(held) == VT_NULL || IsOmitted(*held))) {
       V_VT(&arg) = VT_BYREF | VT_DISPATCH;
       V_DISPATCHREF(&arg) = &objects_[index];
       return;
@@ -199,6 +290,40 @@ void ScriptArguments::Adapt(VARIANT& arg, VARTYPE target, std::size_t index) {
     V_VT(&arg) = VT_BYREF | VT_BOOL;
     V_BOOLREF(&arg) = &flags_[index];
   }
+}
+
+bool NamesNoParameter(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params, UINT* index) {
+  if (params.cNamedArgs == 0) return false;
+  const std::vector<Parameter> targets = Parameters(info, id, flags, {});
+  if (targets.empty()) return false;  // a member not found is not for the names to tell
+  const std::size_t passed = PassedCount(targets);
+  const bool put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
+  for (UINT k = 0; k < params.cNamedArgs; ++k) {
+    const DISPID name = params.rgdispidNamedArgs[k];
+    if (name == DISPID_PROPERTYPUT && put) continue;
+    if (name < 0 || static_cast<std::size_t>(name) >= passed) {
+      *index = k;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool FindBadArgument(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params, HRESULT hr, UINT* index) {
+  const std::vector<Parameter> targets = Parameters(info, id, flags, {}, true);
+  const std::size_t passed = PassedCount(targets);
+  for (std::size_t p = 0; p < passed; ++p) {
+    const LONG k = ArgumentOf(params, p, p + 1 == passed);
+    if (k < 0) continue;
+    const VARIANT& arg = params.rgvarg[k];
+    const bool bad = IsOmitted(arg) ? !targets[p].optional
+                                    : hr == DISP_E_TYPEMISMATCH && !Coerces(arg, targets[p].valueType);
+    if (bad) {
+      *index = static_cast<UINT>(k);
+      return true;
+    }
+  }
+  return false;
 }
 
 bool IsCallableWithoutArguments(ITypeInfo* info, DISPID id) {

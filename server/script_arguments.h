@@ -3,7 +3,9 @@
 // - a script passes its variables as VT_BYREF|VT_VARIANT, which Invoke
 //   refuses for `IDispatch**` or `VARIANT_BOOL*` with a type mismatch; in
 //   parentheses it passes a value, which an out-only flag must also take;
-// - JScript passes `null` (VT_NULL) for an object, which means Nothing;
+// - JScript passes `null` (VT_NULL) for an object, which means Nothing, and
+//   an object argument left out (VT_ERROR, DISP_E_PARAMNOTFOUND) means no
+//   object too, where Invoke would refuse it as a type mismatch;
 // - JScript passes whole numbers above 2^31 as doubles, which overflow a
 //   32-bit parameter; for the enumerations a class names as unsigned (the
 //   registry roots 0x80000000 and up) they are taken as the same 32 bits.
@@ -40,6 +42,18 @@ class ScriptArguments {
   std::vector<IDispatch*> objects_;
   DISPPARAMS params_;
 };
+
+// Whether a named argument of a call of `id` names no parameter (nor, for a
+// put, the new value); *index is then its place in `params.rgvarg`.
+bool NamesNoParameter(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params, UINT* index);
+
+// The index in `params.rgvarg` of the argument for which the type library's
+// Invoke of `id` answered `hr` (DISP_E_TYPEMISMATCH or DISP_E_PARAMNOTFOUND),
+// found as Invoke checks them: the parameters in declaration order, the
+// first whose argument is left out where it is required or, for a type
+// mismatch, does not coerce to the parameter's type. False, with *index
+// untouched, when none is to blame.
+bool FindBadArgument(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params, HRESULT hr, UINT* index);
 
 // Whether a property get of `id` should be served as a call: the member is
 // a method that needs no argument (JScript reads `c.Count` as a get).

@@ -114,11 +114,10 @@ class CallerFont {
   ComPtr<IFont> ifont_;
 };
 
+// Fails only when the size does not fit 32 bits.
 LONG SizeToLong(CY size) {
   LONG out = 0;
-  if (HRESULT hr = VarI4FromCy(size, &out); FAILED(hr)) {
-    throw ComError(hr, L"The font size does not fit a 32-bit whole number.");
-  }
+  if (FAILED(VarI4FromCy(size, &out))) ThrowOverflow();
   return out;
 }
 
@@ -127,9 +126,7 @@ Variant ValueToSave(const CallerFont& font, const FontValue& row) {
     case Written::Points: return Variant::I4(SizeToLong(font.Size()));
     case Written::Thousandths: {
       CY thousandths{};
-      if (HRESULT hr = VarCyMulI4(font.Size(), 1000, &thousandths); FAILED(hr)) {
-        throw ComError(hr, L"The font size in thousandths of a point overflows.");
-      }
+      if (FAILED(VarCyMulI4(font.Size(), 1000, &thousandths))) ThrowOverflow();
       return Variant::I4(SizeToLong(thousandths));
     }
     case Written::AsIs: break;
@@ -147,7 +144,11 @@ Variant As(Variant v, VARTYPE type, const wchar_t* valueName) {
 
 LONGLONG ToLargeInteger(double value) {
   std::int64_t out = 0;
-  Check(asDoubleToLargeInteger(value, &out), L"The font size is out of range.");
+  if (const Status s = asDoubleToLargeInteger(value, &out); s == kOverflow) {
+    ThrowOverflow();
+  } else {
+    Check(s, L"The font size could not be converted.");
+  }
   return out;
 }
 

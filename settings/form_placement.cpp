@@ -1,10 +1,11 @@
 // Window placements: one 44-byte WINDOWPLACEMENT record per window, stored
 // as a binary setting under the window's name.
-#include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "server/caller_object.h"
 #include "server/com_error.h"
+#include "settings/fixed_size.h"
 #include "settings/method_arguments.h"
 #include "settings/orv_settings.h"
 #include "support/screen_routines.h"
@@ -15,7 +16,6 @@ namespace {
 constexpr ULONG kRecordSize = 44;
 static_assert(sizeof(WINDOWPLACEMENT) == kRecordSize, "the stored record is the structure itself");
 
-constexpr HRESULT kOverflow = static_cast<HRESULT>(0x800A0006);   // "Overflow"
 constexpr HRESULT kDivByZero = static_cast<HRESULT>(0x800A000B);  // "Division by zero"
 
 HWND FormWindow(IDispatch* form) { return ReadWindowHandle(form, L"FormObject", L"hWnd"); }
@@ -68,7 +68,7 @@ bool StoredRecord(const VARIANT& value, WINDOWPLACEMENT* placement) {
 
 LONG Add(LONG a, LONG b) {
   LONG sum;
-  if (__builtin_add_overflow(a, b, &sum)) throw ComError(kOverflow, L"The fixed size puts the window out of range.");
+  if (__builtin_add_overflow(a, b, &sum)) ThrowOverflow();
   return sum;
 }
 
@@ -93,19 +93,16 @@ void LoadPlacement(const SettingsCore& core, SettingScope scope, BSTR valueName,
   *success = SetWindowPlacement(FormWindow(form), &placement) != FALSE;
 }
 
-// A whole number of twips, rounded as the automation runtime does (halves to even).
-LONG RoundToLong(float value, const wchar_t* what) {
-  const double rounded = std::nearbyint(static_cast<double>(value));
-  if (!(rounded >= INT32_MIN && rounded <= INT32_MAX)) throw ComError(kOverflow, what);
-  return static_cast<LONG>(rounded);
-}
-
-LONG TwipsToPixels(float twips, float twipsPerPixel) {
-  const LONG divisor = RoundToLong(twipsPerPixel, L"The screen's twips per pixel are out of range.");
-  if (divisor == 0) throw ComError(kDivByZero, L"The screen reports less than half a twip per pixel.");
-  const LONG whole = RoundToLong(twips, L"The fixed size in twips is out of range.");
-  if (whole == INT32_MIN && divisor == -1) throw ComError(kOverflow, L"The fixed size in twips is out of range.");
-  return whole / divisor;
+// A fixed size in twips as pixels, raising the runtime's errors.
+LONG FixedPixels(float twips, float twipsPerPixel) {
+  std::int32_t pixels = 0;
+  switch (TwipsToPixels(twips, twipsPerPixel, &pixels)) {
+    case SizeFault::kNone: break;
+    case SizeFault::kOverflow: ThrowOverflow();
+    case SizeFault::kDivisionByZero:
+      throw ComError(kDivByZero, L"The screen reports less than half a twip per pixel.");
+  }
+  return pixels;
 }
 
 void LoadPlacementTwips(const SettingsCore& core, SettingScope scope, BSTR valueName, IDispatch* form, bool minimized,
@@ -113,8 +110,8 @@ void LoadPlacementTwips(const SettingsCore& core, SettingScope scope, BSTR value
   float perPixelX = 0, perPixelY = 0;
   Check(esScreenTwipsPerPixelX(&perPixelX), L"The screen's twips per pixel could not be read.");
   Check(esScreenTwipsPerPixelY(&perPixelY), L"The screen's twips per pixel could not be read.");
-  const LONG height = TwipsToPixels(fixedHeight, perPixelY);
-  const LONG width = TwipsToPixels(fixedWidth, perPixelX);
+  const LONG height = FixedPixels(fixedHeight, perPixelY);
+  const LONG width = FixedPixels(fixedWidth, perPixelX);
   LoadPlacement(core, std::move(scope), valueName, form, minimized, width, height, success);
 }
 

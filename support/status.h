@@ -13,7 +13,9 @@ inline constexpr Status kInvalidArg = static_cast<Status>(0x80070057);   // E_IN
 inline constexpr Status kPointer = static_cast<Status>(0x80004003);      // E_POINTER
 inline constexpr Status kOutOfMemory = static_cast<Status>(0x8007000E);  // E_OUTOFMEMORY
 inline constexpr Status kUnexpected = static_cast<Status>(0x8000FFFF);   // E_UNEXPECTED
-inline constexpr Status kOverflow = static_cast<Status>(0x8002000A);     // DISP_E_OVERFLOW
+// The automation runtime's overflow error, number 6 ("Overflow"): the one
+// error for a number that does not fit, whichever routine finds it.
+inline constexpr Status kOverflow = static_cast<Status>(0x800A0006);
 
 constexpr bool Failed(Status s) { return s < 0; }
 

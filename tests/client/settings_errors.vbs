@@ -50,4 +50,24 @@ app.Minor = 2
 path = Empty : path = store.GetSettingPath2((app))
 ok = False : ok = (Left(path, Len("Software\Larkspur Forge\Orvane\Orvane - error test\Version ")) = "Software\Larkspur Forge\Orvane\Orvane - error test\Version ") : Check "works after an error: " & path, ok
 
+' An object argument left out is no object: nothing is written or read, and
+' no error. An application object left out is Nothing, and fails as Nothing.
+Dim reg, fontOut, nothingNumber
+Set reg = CreateObject("Brindle0200.orvRegistry2")
+store.SaveFont "Omit C", , "Omit Test", 1, 0
+store.SaveProxySettingsHT "Omit B", , "Omit Test", 1, 0
+store.SaveFormPlacement "", "P", , "Omit Test", 1, 0
+store.SaveListViewColumns "Omit D", , "Omit Test", 1, 0
+store.LoadProxySettings "Omit B", , "Omit Test", 1, 0
+Set fontOut = store.LoadFont("Omit C", , "Omit Test", 1, 0)
+app.Title = "Omit Test"
+store.SaveFont2 "Omit C", , (app)
+TakeError : ok = False : ok = (number = 0 And IsObject(fontOut)) : Check "objects left out: " & description, ok
+ok = True : ok = reg.IsKeyExist(&H80000001, "Software\Larkspur Forge\Orvane\Omit Test") : Check "nothing written", Not ok
+reg.DeleteKey &H80000001, "Software\Larkspur Forge\Orvane\Omit Test"
+store.SaveProxySettings2 "Omit B", , Nothing
+TakeError : nothingNumber = number
+store.LoadFormPlacement2 "", "P", , , True
+TakeError : ok = False : ok = (nothingNumber = 91 And number = nothingNumber) : Check "AppObject left out: " & number, ok
+
 Tally

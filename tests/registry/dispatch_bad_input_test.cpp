@@ -159,8 +159,8 @@ void Check(IDispatch* d, const Row& r) {
       break;
     case Want::Mismatch:
       EXPECT_TRUE(o.hr == DISP_E_TYPEMISMATCH || o.hr == DISP_E_OVERFLOW) << std::hex << o.hr;
-      // Windows names the argument; Wine 8 leaves puArgErr as it was.
-      if (r.badArg >= 0 && o.argErr != ~0u) {
+      // A type mismatch names the argument (an overflow need not).
+      if (r.badArg >= 0 && (o.hr == DISP_E_TYPEMISMATCH || o.argErr != ~0u)) {
         EXPECT_EQ(o.argErr, args.size() - 1 - r.badArg);
       }
       break;
@@ -473,6 +473,61 @@ TEST_F(DispatchBadInput, LongTexts) {
   Invoke(registry_.Get(), IdOf(registry_.Get(), L"GetValue"), DISPATCH_METHOD, read, &r);
   ASSERT_EQ(r.hr, S_OK);
   EXPECT_EQ(V_DISPATCH(r.result.Get()) != nullptr, V_BOOL(w.result.Get()) != VARIANT_FALSE);
+}
+
+// puArgErr names the argument that was wrong by its place in rgvarg, where
+// the last positional argument is 0 and named ones come first; a call that
+// succeeds leaves the caller's value alone.
+TEST_F(DispatchBadInput, ArgumentErrorsNameTheArgument) {
+  ComPtr<IDispatch> settings;
+  ASSERT_EQ(g_loader->Create(CLSID_orvOrvaneSettings2, &settings), S_OK);
+  const std::wstring victim = Under(L"victim");
+  struct Case {
+    const char* what;
+    IDispatch* target;
+    const wchar_t* member;
+    std::function<Args()> named;  // first in rgvarg, in this order
+    std::vector<DISPID> names;
+    std::function<Args()> positional;  // in declaration order
+    HRESULT hr;
+    UINT argErr;
+  };
+  IDispatch* reg = registry_.Get();
+  const Case cases[] = {
+      {"text root", reg, L"IsKeyExist", A<>, {}, [victim] { return A(Variant::Text(L"not a root"), Variant::Text(victim)); },
+       DISP_E_TYPEMISMATCH, 1},
+      {"root by name", reg, L"IsKeyExist", [victim] { return A(Variant::Text(victim), Variant::Text(L"not a root")); },
+       {1, 0}, A<>, DISP_E_TYPEMISMATCH, 1},
+      {"named after positional", reg, L"GetValues",
+       [] { return A(Variant::Bool(false), Null()); }, {2, 1}, [] { return A(Variant::I4(kHkcu)); },
+       DISP_E_TYPEMISMATCH, 1},
+      {"a name that is no parameter", reg, L"IsKeyExist", [victim] { return A(Variant::Text(victim)); }, {99},
+       [] { return A(Variant::I4(kHkcu)); }, DISP_E_PARAMNOTFOUND, 0},
+      {"text setting type", settings.Get(), L"SaveSetting", A<>, {},
+       [] { return A(Variant::Text(L"s"), Variant::Text(L"v"), Variant::Text(L"abc"), Variant::I4(1)); },
+       DISP_E_TYPEMISMATCH, 1},
+      {"text for a form", settings.Get(), L"LoadFormPlacementPx", A<>, {},
+       [] { return A(Variant::Text(L"s"), Variant::Text(L"v"), Variant::Text(L"form")); }, DISP_E_TYPEMISMATCH, 0},
+      {"succeeds", reg, L"IsKeyExist", A<>, {}, [victim] { return A(Variant::I4(kHkcu), Variant::Text(victim)); }, S_OK,
+       12345},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Args named = c.named(), positional = c.positional();
+    std::vector<VARIANT> v;
+    for (Variant& a : named) v.push_back(*a.Get());
+    for (auto it = positional.rbegin(); it != positional.rend(); ++it) v.push_back(*it->Get());
+    std::vector<DISPID> names = c.names;
+    DISPPARAMS params{v.data(), names.empty() ? nullptr : names.data(), static_cast<UINT>(v.size()),
+                      static_cast<UINT>(names.size())};
+    Variant result;
+    EXCEPINFO excep{};
+    UINT argErr = 12345;
+    EXPECT_EQ(c.target->Invoke(IdOf(c.target, c.member), IID_NULL, 0, DISPATCH_METHOD, &params, result.Get(), &excep,
+                               &argErr),
+              c.hr);
+    EXPECT_EQ(argErr, c.argErr);
+  }
 }
 
 // What a script variable looks like: a reference to a VARIANT.

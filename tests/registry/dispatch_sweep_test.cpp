@@ -858,7 +858,7 @@ class Sweeper {
       if (!FAILED(excep.scode) && excep.wCode == 0) t_.Fault(label, "EXCEPINFO without an error code");
       if (description == kStale) t_.Fault(label, "a failure described by an earlier call's error information");
     }
-    // Windows names the argument; Wine 8 leaves puArgErr as it was.
+    // An argument that puArgErr names must be one of the call's.
     if ((hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND) && argErr != kUntouched &&
         argErr >= (dp ? dp->cArgs : 0)) {
       t_.Fault(label, "puArgErr " + std::to_string(argErr) + " names no argument");

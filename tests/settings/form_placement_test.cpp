@@ -294,6 +294,7 @@ TEST_F(FormPlacement, SizeArithmeticRaises) {
                                                          1, 2, VARIANT_FALSE, 3e10f, 0, VARIANT_TRUE, &ok)
                              : LoadPx(form, &ok, 0x7FFFFFFF, 0);
     EXPECT_EQ(hr, kOverflow);
+    EXPECT_EQ(LastErrorDescription(), L"Overflow");
     EXPECT_EQ(ok, VARIANT_FALSE);
     EXPECT_TRUE(SameRect(Placement().rcNormalPosition, before));
   }
