@@ -35,8 +35,8 @@ Status StartProgram(const std::wstring& program, const std::wstring& arguments) 
                       &process)) {
     return LastErrorStatus();
   }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  // Not waited for: the handles only need closing.
+  const UniqueHandle<HANDLE, &CloseHandle> thread(process.hThread), started(process.hProcess);
   return kOk;
 }
 
