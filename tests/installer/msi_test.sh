@@ -15,24 +15,15 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 [ -f "$x86_bin/Brindle0200.dll" ] || { echo "skipped: no x86 build"; exit 77; }
 
-export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
-source "$root/cmake/wine-env.sh"
-source "$root/tools/quorlet-prefix.sh"
-orv_make_pristine_prefix || exit 1
-W=$ORV_WINE64 work=$build/msi-test
-rm -rf "$work" && mkdir -p "$work"
-fresh() { rm -rf "$work/$1" && cp -a "$orv_pristine_prefix" "$work/$1" && export WINEPREFIX=$work/$1; }
-
-passed=0 failed=0
-ok() { passed=$((passed + 1)); echo "ok   $1"; }
-bad() { failed=$((failed + 1)); echo "FAIL $1${2:+ ($2)}"; }
-expect() { if [ "$2" == "$3" ]; then ok "$1"; else bad "$1" "wanted '$2', got '$3'"; fi; }
-cleanup() { /usr/lib/wine/wineserver -k 2>/dev/null; [ -n "${orv_xvfb_pid:-}" ] && kill "$orv_xvfb_pid" 2>/dev/null; }
-trap cleanup EXIT
+work=$build/msi-test
+source "$here/package_lib.sh"
 
 mapfile -t made < <("$root/installer/make-installer.sh" "$x64_bin" "$x86_bin" "$icon" "$work/dist")
 msi64=${made[1]} msi86=${made[2]}
-sed 's/^#define QUORLET_REVISION .*/#define QUORLET_REVISION 10/; s/"1\.02\.0011"/"1.02.0010"/' \
+def() { sed -n "s/^#define QUORLET_$1 //p" "$root/generator/app_identity.h"; }
+version=$(def MAJOR).$(def MINOR).$(def REVISION)
+# The older version: this one with the revision one lower.
+sed "s/^#define QUORLET_REVISION .*/#define QUORLET_REVISION $(($(def REVISION) - 1))/" \
   "$root/generator/app_identity.h" >"$work/old_identity.h"
 old=$("$root/installer/make-msi.sh" x64 "$x64_bin" "$x86_bin" "$icon" "$work/old" "$x64_bin/registration_wxi.exe" \
   "$work/old_identity.h")
@@ -42,6 +33,15 @@ com_keys() { "$W" reg export 'HKLM\Software\Classes' "$(orv_winpath "$work/$1.re
 uninst='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 ours() { "$W" reg query "$uninst" /s 2>/dev/null | tr -d '\r' | grep -c 'DisplayName    REG_SZ    Orvane - Quorlet for Win32$'; }
 arp() { "$W" reg query "$uninst\\$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -F'    ' 'NF >= 4 { print $4 }'; }
+
+# ---- The x86 package, for 32-bit Windows, as built (installed only there).
+msiextract -C "$work/x86" "$msi86" >/dev/null
+machines=$(for f in Quorlet.exe Brindle0200.dll; do orv_pe_machine "$work/x86/Program Files/Orvane/$f"; done | xargs)
+expect "x86 package: 32-bit files" "014c 014c" "$machines"
+expect "x86 package: template" "Intel;1033" "$(msiinfo suminfo "$msi86" | sed -n 's/^Template: //p')"
+rows=$(msiinfo export "$msi86" Registry | grep -c 'TypeLib.*\\0\\win32.*\[ProgramFilesFolder\]Orvane\\Brindle0200.dll')
+expect "x86 package: 32-bit type library path" 1 "$rows"
+expect "x86 package: no 64-bit component" "" "$(msiinfo export "$msi86" Component | awk -F'\t' 'NR > 3 && $4 != 0')"
 
 # ---- Reference: what regsvr32 of each DLL writes, in its own view.
 fresh reference
@@ -65,7 +65,7 @@ expect "this version installs over it" 0 "$(msiexec /i "$msi64")"
 echo "install and upgrade took $(($(date +%s) - t)) s"
 code=$(msiinfo export "$msi64" Property | tr -d '\r' | awk '$1 == "ProductCode" { print $2 }')
 expect "one entry in the installed programs" 1 "$(ours)"
-for v in "DisplayVersion=1.2.11" "Publisher=Larkspur Forge" "DisplayName=Orvane - Quorlet for Win32"; do
+for v in "DisplayVersion=$version" "Publisher=Larkspur Forge" "DisplayName=Orvane - Quorlet for Win32"; do
   expect "installed programs: ${v%%=*}" "${v#*=}" "$(arp "$code" "${v%%=*}")"
 done
 for f in "Program Files/Orvane/Quorlet.exe" "Program Files/Orvane/Brindle0200.dll" "Program Files/Orvane/Quorlet-ReadMe.txt" \
@@ -88,7 +88,7 @@ msiexec /i "$msi64" >/dev/null
 expect "same version again: still one entry" 1 "$(ours)"
 [ "$(msiexec /i "$old")" != 0 ] && ok "older version refused" || bad "older version refused"
 [ "$(msiexec /i "$msi86")" != 0 ] && ok "x86 package refused on 64-bit Windows" || bad "x86 package refused"
-expect "after the refusals" "1 1.2.11" "$(ours) $(arp "$code" DisplayVersion)"
+expect "after the refusals" "1 $version" "$(ours) $(arp "$code" DisplayVersion)"
 
 # ---- Using what was installed.
 orv_start_xvfb 1024x768x24 || exit 1
@@ -120,5 +120,28 @@ settings='HKCU\Software\Larkspur Forge\Orvane\Orvane - Quorlet for Win32\Version
 expect "user settings stay" "0x7" "$("$W" reg query "$settings" /v "Installer Check" 2>/dev/null | tr -d '\r' |
   awk -F'    ' 'NF >= 4 { print $4 }')"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+# ---- Optional (ORV_MSI_TEST_WIN32=1): the x86 package on 32-bit Windows, a
+# prefix of its own. Every step is a 32-bit process (a minute each under qemu).
+if [ "${ORV_MSI_TEST_WIN32:-0}" = 1 ]; then
+  export WINEPREFIX=$work/win32 WINEARCH=win32
+  "$ORV_WINE32" wineboot -i >/dev/null 2>&1; /usr/lib/wine/wineserver -w
+  "$ORV_WINE32" msiexec /i "$(orv_winpath "$msi86")" /qn >/dev/null 2>&1 && ok "32-bit Windows: installs" ||
+    bad "32-bit Windows: installs"
+  /usr/lib/wine/wineserver -w
+  expect "32-bit Windows: script creates both classes" "created REG_DWORD 7" \
+    "$("$ORV_WINE32" cscript //nologo "$(orv_winpath "$work/create.vbs")" 2>/dev/null | tr -d '\r')"
+  "$ORV_WINE32" reg export 'HKLM\Software\Classes' "$(orv_winpath "$work/win32.reg")" /y >/dev/null 2>&1
+  # Expected: the reference's 32-bit view and ProgIDs, in the one Program
+  # Files, without the x64 DLL's type library path (the key is shared).
+  sed -n '/\\win64/d; /\\Wow6432Node\\\|Classes\\Brindle0200\./{s/\\Wow6432Node\\/\\/; s/Program Files (x86)/Program Files/g; p}' \
+    "$work/ref.txt" | tr '[:upper:]' '[:lower:]' | LC_ALL=C sort >"$work/ref32.txt"
+  d=$(python3 "$here/com_keys.py" "$work/win32.reg" | tr '[:upper:]' '[:lower:]' | LC_ALL=C sort |
+    diff "$work/ref32.txt" -) &&
+    ok "32-bit Windows: COM keys equal regsvr32's" || bad "32-bit Windows: COM keys" "$d"
+  "$ORV_WINE32" msiexec /x "$(orv_winpath "$msi86")" /qn >/dev/null 2>&1 && ok "32-bit Windows: uninstalls" ||
+    bad "32-bit Windows: uninstalls"
+  /usr/lib/wine/wineserver -w
+  [ ! -e "$WINEPREFIX/drive_c/Program Files/Orvane" ] && ok "32-bit Windows: folder removed" || bad "32-bit Windows: folder removed"
+fi
+
+finish

@@ -13,19 +13,8 @@ x64_bin=$1 x86_bin=$2 icon=$3 build=$(realpath "$4")
 root=$(cd "$(dirname "$0")/../.." && pwd)
 [ -f "$x86_bin/Brindle0200.dll" ] || { echo "skipped: no x86 build"; exit 77; }
 
-export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
-source "$root/cmake/wine-env.sh"
-source "$root/tools/quorlet-prefix.sh"
-orv_make_pristine_prefix || exit 1
-W=$ORV_WINE64 work=$build/signing-test
-rm -rf "$work" && mkdir -p "$work"
-fresh() { rm -rf "$work/$1" && cp -a "$orv_pristine_prefix" "$work/$1" && export WINEPREFIX=$work/$1; }
-
-passed=0 failed=0
-ok() { passed=$((passed + 1)); echo "ok   $1"; }
-bad() { failed=$((failed + 1)); echo "FAIL $1${2:+ ($2)}"; }
-cleanup() { /usr/lib/wine/wineserver -k 2>/dev/null; [ -n "${orv_xvfb_pid:-}" ] && kill "$orv_xvfb_pid" 2>/dev/null; }
-trap cleanup EXIT
+work=$build/signing-test
+source "$(dirname "$0")/package_lib.sh"
 # A self-signed certificate chains to nothing but itself.
 signed() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >/dev/null 2>&1; }
 check_signed() { for f; do signed "$f" && ok "signed: ${f#$work/}" || bad "signed: ${f#$work/}"; done; }
@@ -64,5 +53,4 @@ echo 'WScript.Echo TypeName(CreateObject("Brindle0200.orvOrvaneSettings2"))' >"$
 r=$("$W" cscript //nologo "$(orv_winpath "$work/create.vbs")" 2>/dev/null | tr -d '\r')
 [ "$r" = _orvOrvaneSettings2 ] && ok "signed DLL serves its class" || bad "signed DLL serves its class" "$r"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
