@@ -17,7 +17,7 @@ for f in "$x64/Quorlet.exe" "$x64/Brindle0200.dll" "$x64/registration_wxi.exe" "
   "$x86/Brindle0200.dll" "$icon"; do
   [ -f "$f" ] || { echo "missing $f" >&2; exit 1; }
 done
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct)}
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct 2>/dev/null || echo 0)}
 signer=""
 if [ -n "${ORV_SIGN_PKCS12:-}" ]; then
   signer=$src/installer/sign-file.sh

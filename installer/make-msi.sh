@@ -12,7 +12,7 @@ set -euo pipefail
 arch=$1 x64=$2 x86=$3 icon=$4 out=$5 tool=$6
 src=$(cd "$(dirname "$0")/.." && pwd)
 identity=${7:-$src/generator/app_identity.h}
-: "${SOURCE_DATE_EPOCH:=$(git -C "$src" log -1 --format=%ct)}"
+: "${SOURCE_DATE_EPOCH:=$(git -C "$src" log -1 --format=%ct 2>/dev/null || echo 0)}"
 define() { sed -n "s/^#define QUORLET_$1 \"\{0,1\}\([^\"]*\)\"\{0,1\}\$/\1/p" "$identity"; }
 text=$(define VERSION_TEXT)
 version=$(define MAJOR).$(define MINOR).$(define REVISION)
