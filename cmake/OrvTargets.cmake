@@ -14,11 +14,19 @@ endfunction()
 # - Its sections start on page boundaries in the file, so a loader can map
 #   them instead of reading them in: Wine then loads Brindle0200.dll in
 #   1.3 ms instead of 3.0 ms. The files grow by a few kilobytes.
+# - Its header carries the commit's time, not the link's (see the top-level
+#   CMakeLists.txt), so a commit always builds to the same bytes.
 function(orv_deliverable target)
-  target_link_options(${target} PRIVATE -Wl,--file-alignment=0x1000)
+  # The linker would also stamp the export directory with its own time.
+  target_link_options(${target} PRIVATE -Wl,--file-alignment=0x1000 -Wl,--no-insert-timestamp)
+  # objcopy stamps the time it runs: each file is stamped after it, the
+  # .debug file before the CRC of .gnu_debuglink is taken from it.
+  set(stamp Python3::Interpreter ${PROJECT_SOURCE_DIR}/cmake/set_pe_timestamp.py)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${ORV_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.debug
+    COMMAND ${stamp} $<TARGET_FILE:${target}>.debug ${ORV_SOURCE_DATE_EPOCH}
     COMMAND ${ORV_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE:${target}>.debug $<TARGET_FILE:${target}>
+    COMMAND ${stamp} $<TARGET_FILE:${target}> ${ORV_SOURCE_DATE_EPOCH}
     VERBATIM)
 endfunction()
 

@@ -5,12 +5,15 @@
 ; family's 32-bit programs and scripts. On 32-bit Windows the x86 files only.
 ;
 ; makensis -DSRC=<checkout> -DX64_BIN=<dir> -DX86_BIN=<dir> -DICON=<ico>
-;          -DOUTDIR=<dir> installer/Quorlet.nsi
+;          -DOUTDIR=<dir> [-DSIGN=<command>] installer/Quorlet.nsi
 ; (installer/make-installer.sh passes these.)
 
 Unicode true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
+; Installed files get the time they are installed, not the build's: the same
+; binaries make the same installer.
+SetDateSave off
 
 !include MUI2.nsh
 !include x64.nsh
@@ -31,6 +34,11 @@ RequestExecutionLevel admin
 !searchparse /file "${IDENTITY}" `#define QUORLET_MAJOR ` MAJOR
 !searchparse /file "${IDENTITY}" `#define QUORLET_MINOR ` MINOR
 !searchparse /file "${IDENTITY}" `#define QUORLET_REVISION ` REVISION
+
+; The uninstaller is signed before it is embedded, like everything shipped.
+!ifdef SIGN
+  !uninstfinalize '"${SIGN}" "%1"'
+!endif
 
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvane Quorlet"
 !define WINDOW_CLASS "OrvaneQuorletMain"

@@ -102,48 +102,49 @@ bool OtherViewRegisters(REFCLSID clsid) {
 std::wstring TypeLibKey(const ServerTable& server) { return L"TypeLib\\" + GuidText(*server.libid); }
 
 HRESULT WriteAll(const ServerTable& server, const std::wstring& path) {
-  const std::wstring libid = GuidText(*server.libid);
-  const wchar_t* const version = server.typeLibVersion;
-  std::wstring dir = path.substr(0, path.find_last_of(L'\\') == std::wstring::npos ? 0 : path.find_last_of(L'\\'));
-  const std::wstring lib = TypeLibKey(server) + L"\\" + server.typeLibVersion;
-  struct Write {
-    std::wstring key;
-    const wchar_t* name;
-    std::wstring value;
-  };
-  std::vector<Write> writes = {
-      {lib, nullptr, server.typeLibHelp},
-      {lib + L"\\FLAGS", nullptr, L"0"},
-      {lib + L"\\HELPDIR", nullptr, dir},
-      {lib + L"\\0\\" + kPlatform, nullptr, path},
-  };
-  for (const CreatableClass& c : server.classes) {
-    const std::wstring clsid = GuidText(*c.clsid);
-    const std::wstring k = L"CLSID\\" + clsid;
-    writes.push_back({k, nullptr, c.className});
-    writes.push_back({k + L"\\InprocServer32", nullptr, path});
-    writes.push_back({k + L"\\InprocServer32", L"ThreadingModel", L"Apartment"});
-    writes.push_back({k + L"\\ProgID", nullptr, c.progId});
-    writes.push_back({k + L"\\TypeLib", nullptr, libid});
-    writes.push_back({k + L"\\VERSION", nullptr, version});
-    writes.push_back({c.progId, nullptr, c.className});
-    writes.push_back({std::wstring(c.progId) + L"\\CLSID", nullptr, clsid});
-  }
-  for (const MarshalledInterface& i : server.interfaces) {
-    const std::wstring k = L"Interface\\" + GuidText(*i.iid);
-    writes.push_back({k, nullptr, i.name});
-    writes.push_back({k + L"\\ProxyStubClsid", nullptr, kOleAutomationProxy});
-    writes.push_back({k + L"\\ProxyStubClsid32", nullptr, kOleAutomationProxy});
-    writes.push_back({k + L"\\TypeLib", nullptr, libid});
-    writes.push_back({k + L"\\TypeLib", L"Version", version});
-  }
-  for (const auto& w : writes) {
-    if (HRESULT hr = SetString(w.key, w.name, w.value); FAILED(hr)) return hr;
+  for (const RegistryEntry& e : RegistrationEntries(server, path, kPlatform)) {
+    if (HRESULT hr = SetString(e.key, e.name.empty() ? nullptr : e.name.c_str(), e.value); FAILED(hr)) return hr;
   }
   return S_OK;
 }
 
 }  // namespace
+
+std::vector<RegistryEntry> RegistrationEntries(const ServerTable& server, const std::wstring& path,
+                                               const wchar_t* platform) {
+  const std::wstring libid = GuidText(*server.libid);
+  const wchar_t* const version = server.typeLibVersion;
+  const size_t slash = path.find_last_of(L'\\');
+  const std::wstring dir = path.substr(0, slash == std::wstring::npos ? 0 : slash);
+  const std::wstring lib = TypeLibKey(server) + L"\\" + server.typeLibVersion;
+  std::vector<RegistryEntry> entries = {
+      {lib, L"", server.typeLibHelp},
+      {lib + L"\\FLAGS", L"", L"0"},
+      {lib + L"\\HELPDIR", L"", dir},
+      {lib + L"\\0\\" + platform, L"", path},
+  };
+  for (const CreatableClass& c : server.classes) {
+    const std::wstring clsid = GuidText(*c.clsid);
+    const std::wstring k = L"CLSID\\" + clsid;
+    entries.push_back({k, L"", c.className});
+    entries.push_back({k + L"\\InprocServer32", L"", path});
+    entries.push_back({k + L"\\InprocServer32", L"ThreadingModel", L"Apartment"});
+    entries.push_back({k + L"\\ProgID", L"", c.progId});
+    entries.push_back({k + L"\\TypeLib", L"", libid});
+    entries.push_back({k + L"\\VERSION", L"", version});
+    entries.push_back({c.progId, L"", c.className});
+    entries.push_back({std::wstring(c.progId) + L"\\CLSID", L"", clsid});
+  }
+  for (const MarshalledInterface& i : server.interfaces) {
+    const std::wstring k = L"Interface\\" + GuidText(*i.iid);
+    entries.push_back({k, L"", i.name});
+    entries.push_back({k + L"\\ProxyStubClsid", L"", kOleAutomationProxy});
+    entries.push_back({k + L"\\ProxyStubClsid32", L"", kOleAutomationProxy});
+    entries.push_back({k + L"\\TypeLib", L"", libid});
+    entries.push_back({k + L"\\TypeLib", L"Version", version});
+  }
+  return entries;
+}
 
 HRESULT RegisterServer(const ServerTable& server) {
   std::wstring path;

@@ -14,6 +14,7 @@ packages=(
   util-linux
   pwgen
   nsis
+  msitools wixl osslsigncode openssl
 )
 
 # Where the kernel runs no 32-bit code (IA-32 emulation off), qemu-user runs

@@ -44,7 +44,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-setup=$("$root/installer/make-installer.sh" "$x64_bin" "$x86_bin" "$icon" "$build/installer-test") || exit 1
+setup=$("$root/installer/make-installer.sh" "$x64_bin" "$x86_bin" "$icon" "$build/installer-test" | grep -- -setup.exe) || exit 1
 echo "installer: $(stat -c %s "$setup") bytes"
 
 C=$prefix/drive_c
