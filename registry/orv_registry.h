@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "brindle/brindle_idl.h"
+#include "idl/brindle_idl.h"
 #include "server/dispatch_object.h"
 
 namespace orv {

@@ -1,6 +1,6 @@
 // orvOrvaneSettings2: the per-application, per-version settings store.
 #pragma once
-#include "brindle/brindle_idl.h"
+#include "idl/brindle_idl.h"
 #include "server/dispatch_object.h"
 #include "settings/settings_core.h"
 

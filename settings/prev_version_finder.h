@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "brindle/brindle_idl.h"
+#include "idl/brindle_idl.h"
 
 namespace orv {
 
