@@ -1,6 +1,7 @@
 #include "registry/registry_key.h"
 
 #include <algorithm>
+#include <array>
 
 #include "registry/reg_api.h"
 
@@ -40,6 +41,17 @@ LONG RegistryKey::Read(const std::wstring& name, StoredValue* out) const {
   if (size < buffer.size()) buffer.resize(size);  // it shrank in between
   out->type = type;
   out->bytes = std::move(buffer);
+  return ERROR_SUCCESS;
+}
+
+LONG RegistryKey::ReadAtOnce(const std::wstring& name, StoredValue* out) const {
+  std::array<BYTE, kReadRoom> room;
+  DWORD type = 0, size = kReadRoom;
+  const LONG st = regapi::QueryValue(wide_, key_.Get(), name, &type, room.data(), &size);
+  if (st == ERROR_MORE_DATA) return Read(name, out);
+  if (st != ERROR_SUCCESS) return st;
+  out->type = type;
+  out->bytes.assign(room.begin(), room.begin() + std::min(size, kReadRoom));
   return ERROR_SUCCESS;
 }
 

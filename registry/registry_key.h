@@ -55,6 +55,11 @@ class RegistryKey {
   // with ERROR_MORE_DATA (reading again is the caller's choice). *out holds
   // the value only on ERROR_SUCCESS.
   LONG Read(const std::wstring& name, StoredValue* out) const;
+  // The same result with one registry call fewer for a value that fits
+  // kReadRoom bytes: the data is asked for at once, and only a larger value
+  // takes the size query and the data query of Read.
+  static constexpr DWORD kReadRoom = 256;
+  LONG ReadAtOnce(const std::wstring& name, StoredValue* out) const;
   LONG Write(const std::wstring& name, const StoredValue& value) const;
   LONG DeleteValue(const std::wstring& name) const;
   LONG QueryClass(std::wstring* keyClass, FILETIME* lastWrite) const;

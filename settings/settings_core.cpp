@@ -103,7 +103,7 @@ std::optional<StoredSetting> SettingsCore::Read(HKEY root, const std::wstring& p
     reg::RegistryKey key;
     reg::StoredValue value;
     LONG status = reg::RegistryKey::Open(wide, root, path, KEY_QUERY_VALUE, &key);
-    if (status == ERROR_SUCCESS) status = key.Read(valueName, &value);
+    if (status == ERROR_SUCCESS) status = key.ReadAtOnce(valueName, &value);
     if (status == ERROR_MORE_DATA) continue;
     if (status != ERROR_SUCCESS) return std::nullopt;
     StoredSetting stored{static_cast<LONG>(value.type), {}};

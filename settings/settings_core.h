@@ -1,7 +1,7 @@
 // The settings store's core in plain C++: setting paths, typed load and
-// save, and the previous-version fallback, over the registry layer. The COM methods of
-// orvOrvaneSettings2 convert their arguments and call it; the composite
-// settings store and load through it too. Failures the caller must see are
+// save, and the previous-version fallback, over the registry layer. The COM
+// methods of orvOrvaneSettings2 convert their arguments and call it; the
+// composite settings store and load through it too. Failures the caller must see are
 // thrown as ComError; expected conditions come back as results.
 #pragma once
 #include <windows.h>

@@ -32,16 +32,20 @@ TEST_P(RegistryLayer, ReadsWhatWasWrittenAndLeavesTheOutputOnFailure) {
       {L"Empty", {REG_BINARY, {}}, L"Empty", ERROR_SUCCESS},  // no data query
       {L"Bytes", {REG_NONE, {1, 0, 2}}, L"Bytes", ERROR_SUCCESS},
       {L"Dword", {REG_DWORD_BIG_ENDIAN, {1, 2, 3, 4}}, L"Dword", ERROR_SUCCESS},
+      {L"Room", {REG_BINARY, std::vector<BYTE>(RegistryKey::kReadRoom, 3)}, L"Room", ERROR_SUCCESS},
+      {L"Large", {REG_BINARY, std::vector<BYTE>(RegistryKey::kReadRoom + 1, 4)}, L"Large", ERROR_SUCCESS},
       {L"Missing", {REG_BINARY, {9}}, L"Missingx", ERROR_FILE_NOT_FOUND},
       {L"Nul", {REG_BINARY, {9}}, std::wstring(L"Nul\0x", 5), ERROR_INVALID_PARAMETER},
   };
   for (const Case& c : cases) {
     ASSERT_EQ(key.Write(c.name, c.written), ERROR_SUCCESS) << c.name;
-    StoredValue read{REG_LINK, {7}};
-    EXPECT_EQ(key.Read(c.readAs, &read), c.status) << c.name;
-    const StoredValue expected = c.status == ERROR_SUCCESS ? c.written : StoredValue{REG_LINK, {7}};
-    EXPECT_EQ(read.type, expected.type) << c.name;
-    EXPECT_EQ(read.bytes, expected.bytes) << c.name;
+    for (auto read : {&RegistryKey::Read, &RegistryKey::ReadAtOnce}) {
+      StoredValue got{REG_LINK, {7}};
+      EXPECT_EQ((key.*read)(c.readAs, &got), c.status) << c.name;
+      const StoredValue expected = c.status == ERROR_SUCCESS ? c.written : StoredValue{REG_LINK, {7}};
+      EXPECT_EQ(got.type, expected.type) << c.name;
+      EXPECT_EQ(got.bytes, expected.bytes) << c.name;
+    }
   }
 }
 
