@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bench/bench_common.h"
-#include "brindle/brindle_idl.h"
+#include "idl/brindle_idl.h"
 #include "tests/common/server_loader.h"
 
 namespace {

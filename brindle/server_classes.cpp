@@ -1,6 +1,6 @@
 #include "brindle/server_classes.h"
 
-#include "brindle/brindle_idl.h"
+#include "idl/brindle_idl.h"
 #include "registry/orv_registry.h"
 #include "settings/orv_settings.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "brindle/brindle_idl.h"
+#include "idl/brindle_idl.h"
 #include "run_time_error.h"
 
 namespace orv::quorlet {

@@ -4,7 +4,7 @@
 #pragma once
 #include <vector>
 
-#include "brindle/brindle_idl.h"
+#include "idl/brindle_idl.h"
 #include "server/dispatch_object.h"
 
 namespace orv {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "brindle/brindle_idl.h"
+#include "idl/brindle_idl.h"
 #include "server/dispatch_object.h"
 
 namespace orv {
@@ -42,18 +42,18 @@ class OrvRegistry2 final : public DispatchObject<_orvRegistry2> {
   STDMETHODIMP GetSubKeys(RegistryRoot2_Const RegistryRoot, BSTR SubKey, _Collection** ret) override;
   STDMETHODIMP GetKey(RegistryRoot2_Const RegistryRoot, BSTR SubKey, _RegKey** ret) override;
 
-  // Library-internal procedures (GetValues uses BytesToRegValue too).
-  // True when the VARIANT suits the type; `buffer` is left as it was otherwise.
-  bool ValueDataToBytes(const VARIANT& data, LONG type, std::vector<BYTE>* buffer) const;
-  // A new record, or nullptr when the bytes do not convert for the type.
-  ComPtr<RegValueRecord> BytesToRegValue(const std::wstring& name, LONG type, const BYTE* bytes, DWORD count) const;
+  // The entry points this object's registry calls go through (the settings
+  // store's registry layer uses the same): UseUnicodeFunctions.
+  bool Wide() const { return useUnicode_ != VARIANT_FALSE; }
 
  protected:
   std::span<const std::wstring_view> UnsignedEnumerations() const override;
 
  private:
   OrvRegistry2() = default;
-  bool Wide() const { return useUnicode_ != VARIANT_FALSE; }
+  static HKEY Root(RegistryRoot2_Const root);
+  // A new record, or nullptr when the bytes do not convert for the type.
+  ComPtr<RegValueRecord> BytesToRegValue(const std::wstring& name, LONG type, const BYTE* bytes, DWORD count) const;
   // Stores the status of a registry call in LastRegError and passes it on.
   LONG Track(LONG status) {
     lastRegError_ = status;

@@ -1,17 +1,16 @@
-// orvRegistry2: key operations and the two enumerations. As everywhere in
-// this class, registry failures answer False or Nothing and leave their
-// status in LastRegError; only failures of the platform itself are raised.
-#include <algorithm>
+// orvRegistry2: key operations and the two enumerations, over the registry
+// layer. As everywhere in this class, registry failures answer False or
+// Nothing and leave their status in LastRegError; only failures of the
+// platform itself are raised.
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "registry/collection.h"
-#include "server/com_error.h"
 #include "registry/orv_registry.h"
-#include "registry/reg_api.h"
 #include "registry/reg_key.h"
 #include "registry/reg_value.h"
+#include "registry/registry_key.h"
+#include "server/com_error.h"
 #include "support/text_routines.h"
 
 namespace orv {
@@ -21,19 +20,8 @@ constexpr REGSAM kQueryValue = 0x0001;
 constexpr REGSAM kSetValue = 0x0002;
 constexpr REGSAM kQueryAndEnumerate = 0x0009;
 
-constexpr LONG kNoMoreItems = ERROR_NO_MORE_ITEMS;  // 259
-constexpr LONG kMoreData = ERROR_MORE_DATA;         // 234
-
 constexpr DWORD kCreatedNew = REG_CREATED_NEW_KEY;          // 1
 constexpr DWORD kOpenedExisting = REG_OPENED_EXISTING_KEY;  // 2
-
-// A BSTR keeps embedded NULs and may be NULL for the empty string.
-
-HKEY Root(RegistryRoot2_Const root) { return regapi::RootHandle(static_cast<std::int32_t>(root)); }
-
-// Room for a name the information query announced, plus slack for one that
-// grew since: the capacity variable; the buffer holds one character more.
-DWORD NameCapacity(DWORD longest) { return longest + 10; }
 
 IDispatch* AsDispatch(RegValueRecord* r) { return static_cast<_RegValue*>(r); }
 IDispatch* AsDispatch(RegKeyRecord* r) { return static_cast<_RegKey*>(r); }
@@ -44,7 +32,8 @@ STDMETHODIMP OrvRegistry2::DeleteKey(RegistryRoot2_Const RegistryRoot, BSTR SubK
                                      VARIANT_BOOL* ret) {
   return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
     if (!ret) return E_POINTER;
-    const LONG st = Track(regapi::DeleteKey(Wide(), Root(RegistryRoot), Text(SubKey), Recursive != VARIANT_FALSE));
+    const LONG st =
+        Track(reg::RegistryKey::Delete(Wide(), Root(RegistryRoot), Text(SubKey), Recursive != VARIANT_FALSE));
     *ret = st == ERROR_SUCCESS ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
   });
@@ -55,9 +44,9 @@ STDMETHODIMP OrvRegistry2::CreateKey(RegistryRoot2_Const RegistryRoot, BSTR SubK
   return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
     if (!ret) return E_POINTER;
     *ret = VARIANT_FALSE;
-    RegKeyHandle key;
+    reg::RegistryKey key;
     DWORD disposition = 0;
-    if (Track(regapi::CreateKey(Wide(), Root(RegistryRoot), Text(SubKey), kSetValue, key.Put(), &disposition)) !=
+    if (Track(reg::RegistryKey::Create(Wide(), Root(RegistryRoot), Text(SubKey), kSetValue, &key, &disposition)) !=
         ERROR_SUCCESS) {
       return S_OK;
     }
@@ -74,8 +63,8 @@ STDMETHODIMP OrvRegistry2::CreateKey(RegistryRoot2_Const RegistryRoot, BSTR SubK
 STDMETHODIMP OrvRegistry2::IsKeyExist(RegistryRoot2_Const RegistryRoot, BSTR SubKey, VARIANT_BOOL* ret) {
   return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
     if (!ret) return E_POINTER;
-    RegKeyHandle key;
-    const LONG st = Track(regapi::OpenKey(Wide(), Root(RegistryRoot), Text(SubKey), kQueryValue, key.Put()));
+    reg::RegistryKey key;
+    const LONG st = Track(reg::RegistryKey::Open(Wide(), Root(RegistryRoot), Text(SubKey), kQueryValue, &key));
     *ret = st == ERROR_SUCCESS ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
   });
@@ -86,54 +75,26 @@ STDMETHODIMP OrvRegistry2::GetValues(RegistryRoot2_Const RegistryRoot, BSTR SubK
   return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
     if (!ret) return E_POINTER;
     *ret = nullptr;
-    RegKeyHandle key;
-    if (Track(regapi::OpenKey(Wide(), Root(RegistryRoot), Text(SubKey), kQueryValue, key.Put())) != ERROR_SUCCESS) {
+    reg::RegistryKey key;
+    if (Track(reg::RegistryKey::Open(Wide(), Root(RegistryRoot), Text(SubKey), kQueryValue, &key)) != ERROR_SUCCESS) {
       return S_OK;
     }
-    regapi::KeyInfo info;
-    if (Track(regapi::QueryInfoKey(Wide(), key.Get(), &info)) != ERROR_SUCCESS) return S_OK;
+    const bool queryData = QueryData != VARIANT_FALSE;
+    const reg::Listing<reg::ValueEntry> values = key.Values(queryData);
+    if (Track(values.status); !values.complete) return S_OK;
 
     ComPtr<Collection> items = Collection::Create();
-    const bool wide = Wide(), queryData = QueryData != VARIANT_FALSE;
-    const DWORD capacity = NameCapacity(info.maxValueNameLen);
-    // Room for the longest data, so that one call reads a value whole. Never
-    // empty: without a buffer the call would report the size and no data.
-    std::vector<BYTE> data(queryData ? std::max<DWORD>(info.maxValueLen, 1) : 0);
-    std::wstring name;
-    for (DWORD i = 0; i < info.values; ++i) {
-      DWORD type = 0, count = static_cast<DWORD>(data.size());
-      LONG st = Track(
-          regapi::EnumValue(wide, key.Get(), i, capacity, &name, &type, queryData ? data.data() : nullptr, &count));
-      if (queryData && st == kMoreData) {
-        // The data outgrew the buffer since the information query, or the
-        // name outgrew its slack. Ask the size, grow, and read exactly that
-        // much: the value then ends as it would with a size query before
-        // every read (a name still too long fails the read with 234).
-        count = 0;
-        st = Track(regapi::EnumValue(wide, key.Get(), i, capacity, &name, &type, nullptr, &count));
-        if ((st == ERROR_SUCCESS || st == kMoreData) && count > 0) {
-          if (count > data.size()) data.resize(count);
-          if (Track(regapi::EnumValue(wide, key.Get(), i, capacity, &name, &type, data.data(), &count)) !=
-              ERROR_SUCCESS) {
-            return S_OK;
-          }
-        }
-      }
-      // Values deleted while we run end the list early; that is no failure.
-      if (st == kNoMoreItems) {
-        Track(ERROR_SUCCESS);
-        break;
-      }
-      if (st != ERROR_SUCCESS && st != kMoreData) return S_OK;
-
+    for (const reg::ValueEntry& entry : values.items) {
+      const auto type = static_cast<LONG>(entry.value.type);
       ComPtr<RegValueRecord> item;
       if (queryData) {
         // Data that does not convert still takes its place, as Nothing.
-        item = BytesToRegValue(name, static_cast<LONG>(type), data.data(), count);
+        const std::vector<BYTE>& bytes = entry.value.bytes;
+        item = BytesToRegValue(entry.name, type, bytes.data(), static_cast<DWORD>(bytes.size()));
       } else {
         Variant null;
         V_VT(null.Get()) = VT_NULL;
-        Check(RegValueRecord::Create(name.c_str(), static_cast<LONG>(type), std::move(null), &item),
+        Check(RegValueRecord::Create(entry.name.c_str(), type, std::move(null), &item),
               L"A value record could not be made.");
       }
       items->Append(item ? AsDispatch(item.Get()) : nullptr);
@@ -147,30 +108,19 @@ STDMETHODIMP OrvRegistry2::GetSubKeys(RegistryRoot2_Const RegistryRoot, BSTR Sub
   return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
     if (!ret) return E_POINTER;
     *ret = nullptr;
-    RegKeyHandle key;
-    if (Track(regapi::OpenKey(Wide(), Root(RegistryRoot), Text(SubKey), kQueryAndEnumerate, key.Put())) !=
+    reg::RegistryKey key;
+    if (Track(reg::RegistryKey::Open(Wide(), Root(RegistryRoot), Text(SubKey), kQueryAndEnumerate, &key)) !=
         ERROR_SUCCESS) {
       return S_OK;
     }
-    regapi::KeyInfo info;
-    if (Track(regapi::QueryInfoKey(Wide(), key.Get(), &info)) != ERROR_SUCCESS) return S_OK;
+    const reg::Listing<reg::SubKeyEntry> subKeys = key.SubKeys();
+    if (Track(subKeys.status); !subKeys.complete) return S_OK;
 
     ComPtr<Collection> items = Collection::Create();
-    const DWORD nameCapacity = NameCapacity(info.maxSubKeyLen);
-    const DWORD classCapacity = NameCapacity(info.maxClassLen);
-    for (DWORD i = 0; i < info.subKeys; ++i) {
-      std::wstring name, keyClass;
-      FILETIME lastWrite{};
-      const LONG st =
-          Track(regapi::EnumKey(Wide(), key.Get(), i, nameCapacity, classCapacity, &name, &keyClass, &lastWrite));
-      if (st == kNoMoreItems) {
-        Track(ERROR_SUCCESS);
-        break;
-      }
-      // Unlike values, a key name that outgrew the buffer (234) is a failure.
-      if (st != ERROR_SUCCESS) return S_OK;
+    for (const reg::SubKeyEntry& entry : subKeys.items) {
       ComPtr<RegKeyRecord> item;
-      Check(RegKeyRecord::Create(name.c_str(), lastWrite, keyClass.c_str(), &item), L"A key record could not be made.");
+      Check(RegKeyRecord::Create(entry.name.c_str(), entry.lastWrite, entry.keyClass.c_str(), &item),
+            L"A key record could not be made.");
       items->Append(AsDispatch(item.Get()));
     }
     *ret = items.Detach();
@@ -183,13 +133,13 @@ STDMETHODIMP OrvRegistry2::GetKey(RegistryRoot2_Const RegistryRoot, BSTR SubKey,
     if (!ret) return E_POINTER;
     *ret = nullptr;
     const std::wstring path = Text(SubKey);
-    RegKeyHandle key;
-    if (Track(regapi::OpenKey(Wide(), Root(RegistryRoot), path, kQueryAndEnumerate, key.Put())) != ERROR_SUCCESS) {
+    reg::RegistryKey key;
+    if (Track(reg::RegistryKey::Open(Wide(), Root(RegistryRoot), path, kQueryAndEnumerate, &key)) != ERROR_SUCCESS) {
       return S_OK;
     }
     std::wstring keyClass;
     FILETIME lastWrite{};
-    if (Track(regapi::QueryKeyClass(Wide(), key.Get(), &keyClass, &lastWrite)) != ERROR_SUCCESS) return S_OK;
+    if (Track(key.QueryClass(&keyClass, &lastWrite)) != ERROR_SUCCESS) return S_OK;
     // The name as the caller spelled it, not as the registry stores it.
     std::wstring name;
     Check(esGetFileName(path, 0, &name), L"The key name could not be taken from the path.");

@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "brindle/brindle_idl.h"
+#include "idl/brindle_idl.h"
 #include "server/dispatch_object.h"
 
 namespace orv {

@@ -158,10 +158,6 @@ SHORT LowWord(const Variant& v) {
   return out;
 }
 
-SettingScope FontScope(BSTR subKey, AppIdentity app, VARIANT_BOOL userSetting) {
-  return {std::move(app), userSetting != VARIANT_FALSE, Text(subKey)};
-}
-
 }  // namespace
 
 void OrvOrvaneSettings2::SaveFontTo(const SettingScope& scope, IFontDisp** value) const {
@@ -219,40 +215,45 @@ ComPtr<IFontDisp> OrvOrvaneSettings2::LoadFontFrom(const SettingScope& scope, IF
   return ComPtr<IFontDisp>(*defaultFont);
 }
 
-STDMETHODIMP OrvOrvaneSettings2::LoadFont(BSTR SubKey, IFontDisp** Default, BSTR AppTitle, LONG VerMajor, LONG VerMinor,
-                                          VARIANT_BOOL UserSetting, IFontDisp** ret) {
-  return Boundary([&]() -> HRESULT {
+HRESULT OrvOrvaneSettings2::LoadFontOf(const AppSource& app, BSTR subKey, IFontDisp** defaultFont,
+                                       VARIANT_BOOL userSetting, IFontDisp** ret) const {
+  const auto before = [&]() -> HRESULT {
     if (!ret) return E_POINTER;
     *ret = nullptr;
-    *ret = LoadFontFrom(FontScope(SubKey, {Text(AppTitle), VerMajor, VerMinor}, UserSetting), Default).Detach();
+    return S_OK;
+  };
+  return InScope(app, userSetting, subKey, before, [&](const SettingScope& scope) {
+    *ret = LoadFontFrom(scope, defaultFont).Detach();
     return S_OK;
   });
+}
+
+HRESULT OrvOrvaneSettings2::SaveFontOf(const AppSource& app, BSTR subKey, IFontDisp** value,
+                                       VARIANT_BOOL userSetting) const {
+  return InScope(app, userSetting, subKey, [&](const SettingScope& scope) {
+    SaveFontTo(scope, value);
+    return S_OK;
+  });
+}
+
+STDMETHODIMP OrvOrvaneSettings2::LoadFont(BSTR SubKey, IFontDisp** Default, BSTR AppTitle, LONG VerMajor, LONG VerMinor,
+                                          VARIANT_BOOL UserSetting, IFontDisp** ret) {
+  return LoadFontOf(AppSource(AppTitle, VerMajor, VerMinor), SubKey, Default, UserSetting, ret);
 }
 
 STDMETHODIMP OrvOrvaneSettings2::SaveFont(BSTR SubKey, IFontDisp** Value, BSTR AppTitle, LONG VerMajor, LONG VerMinor,
                                           VARIANT_BOOL UserSetting) {
-  return Boundary([&]() -> HRESULT {
-    SaveFontTo(FontScope(SubKey, {Text(AppTitle), VerMajor, VerMinor}, UserSetting), Value);
-    return S_OK;
-  });
+  return SaveFontOf(AppSource(AppTitle, VerMajor, VerMinor), SubKey, Value, UserSetting);
 }
 
 STDMETHODIMP OrvOrvaneSettings2::LoadFont2(BSTR SubKey, IFontDisp** Default, IDispatch** AppObject,
                                            VARIANT_BOOL UserSetting, IFontDisp** ret) {
-  return Boundary([&]() -> HRESULT {
-    if (!ret) return E_POINTER;
-    *ret = nullptr;
-    *ret = LoadFontFrom(FontScope(SubKey, ReadAppIdentity(Object(AppObject)), UserSetting), Default).Detach();
-    return S_OK;
-  });
+  return LoadFontOf(AppSource(AppObject), SubKey, Default, UserSetting, ret);
 }
 
 STDMETHODIMP OrvOrvaneSettings2::SaveFont2(BSTR SubKey, IFontDisp** Value, IDispatch** AppObject,
                                            VARIANT_BOOL UserSetting) {
-  return Boundary([&]() -> HRESULT {
-    SaveFontTo(FontScope(SubKey, ReadAppIdentity(Object(AppObject)), UserSetting), Value);
-    return S_OK;
-  });
+  return SaveFontOf(AppSource(AppObject), SubKey, Value, UserSetting);
 }
 
 }  // namespace orv

@@ -2,6 +2,7 @@
 // as a binary setting under the window's name.
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "server/caller_object.h"
 #include "server/com_error.h"
@@ -105,8 +106,9 @@ LONG FixedPixels(float twips, float twipsPerPixel) {
   return pixels;
 }
 
-void LoadPlacementTwips(const SettingsCore& core, SettingScope scope, BSTR valueName, IDispatch* form, bool minimized,
-                        float fixedWidth, float fixedHeight, bool* success) {
+// The same with the fixed size in twips.
+void LoadPlacement(const SettingsCore& core, SettingScope scope, BSTR valueName, IDispatch* form, bool minimized,
+                   float fixedWidth, float fixedHeight, bool* success) {
   float perPixelX = 0, perPixelY = 0;
   Check(esScreenTwipsPerPixelX(&perPixelX), L"The screen's twips per pixel could not be read.");
   Check(esScreenTwipsPerPixelY(&perPixelY), L"The screen's twips per pixel could not be read.");
@@ -128,75 +130,69 @@ HRESULT WithFlag(VARIANT_BOOL* lpSuccess, Body&& body) {
 
 }  // namespace
 
-STDMETHODIMP OrvOrvaneSettings2::SaveFormPlacement(BSTR SubKey, BSTR ValueName, IDispatch** FormObject, BSTR AppTitle,
-                                                   LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting,
-                                                   VARIANT_BOOL* lpSuccess) {
-  return Boundary([&] {
+HRESULT OrvOrvaneSettings2::SaveFormPlacementOf(const AppSource& app, BSTR subKey, BSTR valueName, IDispatch** form,
+                                                VARIANT_BOOL userSetting, VARIANT_BOOL* lpSuccess) const {
+  return InScope(app, userSetting, subKey, [&](const SettingScope& scope) {
+    return WithFlag(lpSuccess, [&](bool* ok) { SavePlacement(core_, scope, valueName, Object(form), ok); });
+  });
+}
+
+template <class Size>
+HRESULT OrvOrvaneSettings2::LoadFormPlacementOf(const AppSource& app, BSTR subKey, BSTR valueName, IDispatch** form,
+                                                VARIANT_BOOL setMinimized, Size fixedWidth, Size fixedHeight,
+                                                VARIANT_BOOL userSetting, VARIANT_BOOL* lpSuccess) const {
+  static_assert(std::is_same_v<Size, LONG> || std::is_same_v<Size, float>);
+  return InScope(app, userSetting, subKey, [&](const SettingScope& scope) {
     return WithFlag(lpSuccess, [&](bool* ok) {
-      SavePlacement(core_, ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), ValueName, Object(FormObject),
+      LoadPlacement(core_, scope, valueName, Object(form), setMinimized != VARIANT_FALSE, fixedWidth, fixedHeight,
                     ok);
     });
   });
+}
+
+STDMETHODIMP OrvOrvaneSettings2::SaveFormPlacement(BSTR SubKey, BSTR ValueName, IDispatch** FormObject, BSTR AppTitle,
+                                                   LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting,
+                                                   VARIANT_BOOL* lpSuccess) {
+  return SaveFormPlacementOf(AppSource(AppTitle, VerMajor, VerMinor), SubKey, ValueName, FormObject, UserSetting,
+                             lpSuccess);
 }
 
 STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacementPx(BSTR SubKey, BSTR ValueName, IDispatch** FormObject, BSTR AppTitle,
                                                      LONG VerMajor, LONG VerMinor, VARIANT_BOOL SetMinimized,
                                                      LONG FixedWidth, LONG FixedHeight, VARIANT_BOOL UserSetting,
                                                      VARIANT_BOOL* lpSuccess) {
-  return Boundary([&] {
-    return WithFlag(lpSuccess, [&](bool* ok) {
-      LoadPlacement(core_, ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), ValueName, Object(FormObject),
-                    SetMinimized != VARIANT_FALSE, FixedWidth, FixedHeight, ok);
-    });
-  });
+  return LoadFormPlacementOf(AppSource(AppTitle, VerMajor, VerMinor), SubKey, ValueName, FormObject, SetMinimized,
+                             FixedWidth, FixedHeight, UserSetting, lpSuccess);
 }
 
 STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacement(BSTR SubKey, BSTR ValueName, IDispatch** FormObject, BSTR AppTitle,
                                                    LONG VerMajor, LONG VerMinor, VARIANT_BOOL SetMinimized,
                                                    float FixedWidth, float FixedHeight, VARIANT_BOOL UserSetting,
                                                    VARIANT_BOOL* lpSuccess) {
-  return Boundary([&] {
-    return WithFlag(lpSuccess, [&](bool* ok) {
-      LoadPlacementTwips(core_, ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), ValueName,
-                         Object(FormObject), SetMinimized != VARIANT_FALSE, FixedWidth, FixedHeight, ok);
-    });
-  });
+  return LoadFormPlacementOf(AppSource(AppTitle, VerMajor, VerMinor), SubKey, ValueName, FormObject, SetMinimized,
+                             FixedWidth, FixedHeight, UserSetting, lpSuccess);
 }
 
 STDMETHODIMP OrvOrvaneSettings2::SaveFormPlacement2(BSTR SubKey, BSTR ValueName, IDispatch** FormObject,
                                                     IDispatch** AppObject, VARIANT_BOOL UserSetting,
                                                     VARIANT_BOOL* lpSuccess) {
-  return Boundary([&] {
-    SettingScope scope = ScopeOf(AppObject, UserSetting, SubKey);
-    return WithFlag(lpSuccess,
-                    [&](bool* ok) { SavePlacement(core_, std::move(scope), ValueName, Object(FormObject), ok); });
-  });
+  return SaveFormPlacementOf(AppSource(AppObject), SubKey, ValueName, FormObject, UserSetting, lpSuccess);
 }
 
 STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacementPx2(BSTR SubKey, BSTR ValueName, IDispatch** FormObject,
                                                       IDispatch** AppObject, VARIANT_BOOL SetMinimized, LONG FixedWidth,
                                                       LONG FixedHeight, VARIANT_BOOL UserSetting,
                                                       VARIANT_BOOL* lpSuccess) {
-  return Boundary([&] {
-    SettingScope scope = ScopeOf(AppObject, UserSetting, SubKey);
-    return WithFlag(lpSuccess, [&](bool* ok) {
-      LoadPlacement(core_, std::move(scope), ValueName, Object(FormObject), SetMinimized != VARIANT_FALSE, FixedWidth,
-                    FixedHeight, ok);
-    });
-  });
+  return LoadFormPlacementOf(AppSource(AppObject), SubKey, ValueName, FormObject, SetMinimized, FixedWidth,
+                             FixedHeight, UserSetting, lpSuccess);
 }
 
 STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacement2(BSTR SubKey, BSTR ValueName, IDispatch** FormObject,
                                                     IDispatch** AppObject, VARIANT_BOOL SetMinimized, float FixedWidth,
                                                     float FixedHeight, VARIANT_BOOL UserSetting,
                                                     VARIANT_BOOL* lpSuccess) {
-  return Boundary([&] {
-    SettingScope scope = ScopeOf(AppObject, UserSetting, SubKey);
-    return WithFlag(lpSuccess, [&](bool* ok) {
-      LoadPlacementTwips(core_, std::move(scope), ValueName, Object(FormObject), SetMinimized != VARIANT_FALSE,
-                         FixedWidth, FixedHeight, ok);
-    });
-  });
+  return LoadFormPlacementOf(AppSource(AppObject), SubKey, ValueName, FormObject, SetMinimized, FixedWidth,
+                             FixedHeight, UserSetting, lpSuccess);
 }
 
 }  // namespace orv

@@ -105,36 +105,32 @@ void LoadColumns(const SettingsCore& core, const SettingScope& scope, IDispatch*
 
 }  // namespace
 
-STDMETHODIMP OrvOrvaneSettings2::SaveListViewColumns(BSTR SubKey, IDispatch** ListViewObject, BSTR AppTitle,
-                                                     LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) {
-  return Boundary([&] {
-    SaveColumns(core_, ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), Object(ListViewObject));
+HRESULT OrvOrvaneSettings2::ListViewColumnsOf(bool save, const AppSource& app, BSTR subKey, IDispatch** listView,
+                                              VARIANT_BOOL userSetting) const {
+  return InScope(app, userSetting, subKey, [&](const SettingScope& scope) {
+    (save ? SaveColumns : LoadColumns)(core_, scope, Object(listView));
     return S_OK;
   });
+}
+
+STDMETHODIMP OrvOrvaneSettings2::SaveListViewColumns(BSTR SubKey, IDispatch** ListViewObject, BSTR AppTitle,
+                                                     LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) {
+  return ListViewColumnsOf(true, AppSource(AppTitle, VerMajor, VerMinor), SubKey, ListViewObject, UserSetting);
 }
 
 STDMETHODIMP OrvOrvaneSettings2::LoadListViewColumns(BSTR SubKey, IDispatch** ListViewObject, BSTR AppTitle,
                                                      LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) {
-  return Boundary([&] {
-    LoadColumns(core_, ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), Object(ListViewObject));
-    return S_OK;
-  });
+  return ListViewColumnsOf(false, AppSource(AppTitle, VerMajor, VerMinor), SubKey, ListViewObject, UserSetting);
 }
 
 STDMETHODIMP OrvOrvaneSettings2::SaveListViewColumns2(BSTR SubKey, IDispatch** ListViewObject, IDispatch** AppObject,
                                                       VARIANT_BOOL UserSetting) {
-  return Boundary([&] {
-    SaveColumns(core_, ScopeOf(AppObject, UserSetting, SubKey), Object(ListViewObject));
-    return S_OK;
-  });
+  return ListViewColumnsOf(true, AppSource(AppObject), SubKey, ListViewObject, UserSetting);
 }
 
 STDMETHODIMP OrvOrvaneSettings2::LoadListViewColumns2(BSTR SubKey, IDispatch** ListViewObject, IDispatch** AppObject,
                                                       VARIANT_BOOL UserSetting) {
-  return Boundary([&] {
-    LoadColumns(core_, ScopeOf(AppObject, UserSetting, SubKey), Object(ListViewObject));
-    return S_OK;
-  });
+  return ListViewColumnsOf(false, AppSource(AppObject), SubKey, ListViewObject, UserSetting);
 }
 
 }  // namespace orv

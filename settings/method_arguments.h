@@ -17,14 +17,26 @@ inline void SetFlag(VARIANT_BOOL* flag, bool value) {
 inline IDispatch* Object(IDispatch** in) { return in ? *in : nullptr; }
 inline IDispatch* Object(IFontDisp** in) { return in ? *in : nullptr; }
 
-// The plain methods' title and version.
-inline SettingScope ScopeOf(BSTR appTitle, LONG major, LONG minor, VARIANT_BOOL userSetting, BSTR subKey) {
-  return {{Text(appTitle), major, minor}, userSetting != VARIANT_FALSE, Text(subKey)};
-}
+// Where a method names its application: the plain forms by title and
+// version, the "2" forms by the caller's application object, read only when
+// the scope is built.
+class AppSource {
+ public:
+  AppSource(BSTR title, LONG major, LONG minor) : title_(title), major_(major), minor_(minor) {}
+  explicit AppSource(IDispatch** appObject) : appObject_(appObject), byObject_(true) {}
 
-// The "2" methods': read from the caller's application object.
-inline SettingScope ScopeOf(IDispatch** appObject, VARIANT_BOOL userSetting, BSTR subKey) {
-  return {ReadAppIdentity(Object(appObject)), userSetting != VARIANT_FALSE, Text(subKey)};
-}
+  AppIdentity Identity() const {
+    return byObject_ ? ReadAppIdentity(Object(appObject_)) : AppIdentity{Text(title_), major_, minor_};
+  }
+  SettingScope Scope(VARIANT_BOOL userSetting, BSTR subKey) const {
+    return {Identity(), userSetting != VARIANT_FALSE, Text(subKey)};
+  }
+
+ private:
+  BSTR title_ = nullptr;
+  LONG major_ = 0, minor_ = 0;
+  IDispatch** appObject_ = nullptr;
+  bool byObject_ = false;
+};
 
 }  // namespace orv

@@ -1,7 +1,8 @@
 // orvOrvaneSettings2: the per-application, per-version settings store.
 #pragma once
-#include "brindle/brindle_idl.h"
+#include "idl/brindle_idl.h"
 #include "server/dispatch_object.h"
+#include "settings/method_arguments.h"
 #include "settings/settings_core.h"
 
 namespace orv {
@@ -93,7 +94,44 @@ class OrvOrvaneSettings2 final : public DispatchObject<_orvOrvaneSettings2> {
     return ComBoundary(IID__orvOrvaneSettings2, kErrorSource, std::forward<Body>(body));
   }
 
-  // The font methods' work, shared by the plain and the "2" forms.
+  // Runs a settings method inside the boundary: `before` (the checks and
+  // resets of its outputs; anything but S_OK ends the call there), then the
+  // body with the scope built from where the method names its application.
+  template <class Before, class Body>
+  static HRESULT InScope(const AppSource& app, VARIANT_BOOL userSetting, BSTR subKey, Before&& before, Body&& body) {
+    return Boundary([&]() -> HRESULT {
+      if (const HRESULT hr = before(); hr != S_OK) return hr;
+      return body(app.Scope(userSetting, subKey));
+    });
+  }
+  template <class Body>
+  static HRESULT InScope(const AppSource& app, VARIANT_BOOL userSetting, BSTR subKey, Body&& body) {
+    return InScope(app, userSetting, subKey, [] { return S_OK; }, std::forward<Body>(body));
+  }
+
+  // Each family's work, shared by its plain and its "2" form.
+  HRESULT SettingPathOf(const AppSource& app, BSTR keyPath, BSTR* ret) const;
+  HRESULT LoadSettingOf(const AppSource& app, BSTR subKey, BSTR valueName, SettingDataType_Const type,
+                        const VARIANT& defaultValue, VARIANT_BOOL userSetting, VARIANT_BOOL* lpSuccess,
+                        VARIANT* ret) const;
+  HRESULT SaveSettingOf(const AppSource& app, BSTR subKey, BSTR valueName, SettingDataType_Const type,
+                        const VARIANT& value, VARIANT_BOOL userSetting, VARIANT_BOOL* lpSuccess,
+                        VARIANT_BOOL* ret) const;
+  HRESULT ListViewColumnsOf(bool save, const AppSource& app, BSTR subKey, IDispatch** listView,
+                            VARIANT_BOOL userSetting) const;
+  enum class ProxyFamily { kHttp, kHt };
+  HRESULT ProxySettingsOf(bool save, ProxyFamily family, const AppSource& app, BSTR subKey, IDispatch** proxy,
+                          VARIANT_BOOL userSetting) const;
+  HRESULT SaveFontOf(const AppSource& app, BSTR subKey, IFontDisp** value, VARIANT_BOOL userSetting) const;
+  HRESULT LoadFontOf(const AppSource& app, BSTR subKey, IFontDisp** defaultFont, VARIANT_BOOL userSetting,
+                     IFontDisp** ret) const;
+  HRESULT SaveFormPlacementOf(const AppSource& app, BSTR subKey, BSTR valueName, IDispatch** form,
+                              VARIANT_BOOL userSetting, VARIANT_BOOL* lpSuccess) const;
+  // Size: LONG for pixels (the "Px" forms), float for twips.
+  template <class Size>
+  HRESULT LoadFormPlacementOf(const AppSource& app, BSTR subKey, BSTR valueName, IDispatch** form,
+                              VARIANT_BOOL setMinimized, Size fixedWidth, Size fixedHeight, VARIANT_BOOL userSetting,
+                              VARIANT_BOOL* lpSuccess) const;
   void SaveFontTo(const SettingScope& scope, IFontDisp** value) const;
   ComPtr<IFontDisp> LoadFontFrom(const SettingScope& scope, IFontDisp** defaultFont) const;
 

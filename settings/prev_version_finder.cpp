@@ -1,10 +1,11 @@
 #include "settings/prev_version_finder.h"
 
+#include <utility>
 #include <vector>
 
+#include "registry/registry_key.h"
 #include "server/com_error.h"
 #include "settings/version_text.h"
-#include "support/com_types.h"
 #include "support/text_routines.h"
 
 namespace orv {
@@ -23,28 +24,18 @@ bool StartsWithVersionWord(const std::wstring& name) {
   return true;
 }
 
-// The names of the application key's sub-keys, in the registry's order.
-std::vector<std::wstring> SubKeyNames(_orvRegistry2* registry, LONG root, const std::wstring& path) {
-  Bstr subKey(path.c_str(), static_cast<UINT>(path.size()));
-  ComPtr<_Collection> keys;
-  Check(registry->GetSubKeys(static_cast<RegistryRoot2_Const>(root), subKey.Get(), keys.Put()),
-        L"Listing the version keys failed.");
+// The names of the application key's sub-keys, in the registry's order;
+// none when the key cannot be listed.
+std::vector<std::wstring> SubKeyNames(bool wide, HKEY root, const std::wstring& path) {
   std::vector<std::wstring> names;
-  if (!keys) return names;
-  LONG count = 0;
-  Check(keys->Count(&count), L"Counting the version keys failed.");
-  for (LONG i = 1; i <= count; ++i) {
-    Variant index = Variant::I4(i), item;
-    Check(keys->Item(index.Get(), item.Get()), L"Reading a version key failed.");
-    ComPtr<_RegKey> key;
-    if (V_VT(item.Get()) != VT_DISPATCH || !V_DISPATCH(item.Get()) ||
-        FAILED(V_DISPATCH(item.Get())->QueryInterface(__uuidof(_RegKey), reinterpret_cast<void**>(key.Put())))) {
-      continue;
-    }
-    Bstr name;
-    Check(key->get_Name(name.Put()), L"Reading a version key's name failed.");
-    names.emplace_back(name.Get() ? name.Get() : L"", name.Length());
+  reg::RegistryKey key;
+  if (reg::RegistryKey::Open(wide, root, path, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS) {
+    return names;
   }
+  reg::Listing<reg::SubKeyEntry> subKeys = key.SubKeys();
+  if (!subKeys.complete) return names;
+  names.reserve(subKeys.items.size());
+  for (reg::SubKeyEntry& entry : subKeys.items) names.push_back(std::move(entry.name));
   return names;
 }
 
@@ -54,10 +45,9 @@ std::wstring ApplicationKeyPath(const std::wstring& appTitle) {
   return L"Software\\Larkspur Forge\\Orvane\\" + appTitle;
 }
 
-std::wstring FindPreviousVersion(_orvRegistry2* registry, LONG root, const std::wstring& appTitle, LONG major,
-                                 LONG minor) {
+std::wstring FindPreviousVersion(bool wide, HKEY root, const std::wstring& appTitle, LONG major, LONG minor) {
   std::vector<std::wstring> candidates;
-  for (const std::wstring& name : SubKeyNames(registry, root, ApplicationKeyPath(appTitle))) {
+  for (const std::wstring& name : SubKeyNames(wide, root, ApplicationKeyPath(appTitle))) {
     std::wstring trimmed, version;
     Check(asTrimEx(name, &trimmed), L"Trimming a key name failed.");
     if (!StartsWithVersionWord(trimmed)) continue;

@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "brindle/brindle_idl.h"
+#include <windows.h>
 
 namespace orv {
 
@@ -12,9 +12,9 @@ namespace orv {
 std::wstring ApplicationKeyPath(const std::wstring& appTitle);
 
 // The version text of the newest version key strictly older than
-// major.minor, or "" when there is none. Throws ComError when the registry
-// object or a support routine fails.
-std::wstring FindPreviousVersion(_orvRegistry2* registry, LONG root, const std::wstring& appTitle, LONG major,
-                                 LONG minor);
+// major.minor, or "" when there is none; the version keys are listed
+// through the wide or the ANSI entry points. Throws ComError when a support
+// routine fails.
+std::wstring FindPreviousVersion(bool wide, HKEY root, const std::wstring& appTitle, LONG major, LONG minor);
 
 }  // namespace orv

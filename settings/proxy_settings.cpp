@@ -135,72 +135,58 @@ void LoadProxyRows(const SettingsCore& core, const SettingScope& scope, IDispatc
 
 }  // namespace
 
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle,
-                                                   LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) {
-  return Boundary([&]() -> HRESULT {
-    SaveProxyRows(core_, ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), Object(ProxySettingsObject),
-                  kHttpProxyRows);
+HRESULT OrvOrvaneSettings2::ProxySettingsOf(bool save, ProxyFamily family, const AppSource& app, BSTR subKey,
+                                            IDispatch** proxy, VARIANT_BOOL userSetting) const {
+  const std::span<const ProxyRow> rows = family == ProxyFamily::kHttp ? std::span<const ProxyRow>(kHttpProxyRows)
+                                                                      : std::span<const ProxyRow>(kProxyHtRows);
+  return InScope(app, userSetting, subKey, [&](const SettingScope& scope) {
+    (save ? SaveProxyRows : LoadProxyRows)(core_, scope, Object(proxy), rows);
     return S_OK;
   });
 }
 
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettings(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle,
-                                                   LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) {
-  return Boundary([&]() -> HRESULT {
-    LoadProxyRows(core_, ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), Object(ProxySettingsObject),
-                  kHttpProxyRows);
-    return S_OK;
-  });
+STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle, LONG VerMajor,
+                                     LONG VerMinor, VARIANT_BOOL UserSetting) {
+  return ProxySettingsOf(true, ProxyFamily::kHttp, AppSource(AppTitle, VerMajor, VerMinor), SubKey,
+                         ProxySettingsObject, UserSetting);
+}
+
+STDMETHODIMP OrvOrvaneSettings2::LoadProxySettings(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle, LONG VerMajor,
+                                     LONG VerMinor, VARIANT_BOOL UserSetting) {
+  return ProxySettingsOf(false, ProxyFamily::kHttp, AppSource(AppTitle, VerMajor, VerMinor), SubKey,
+                         ProxySettingsObject, UserSetting);
 }
 
 STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings2(BSTR SubKey, IDispatch** ProxySettingsObject, IDispatch** AppObject,
-                                                    VARIANT_BOOL UserSetting) {
-  return Boundary([&]() -> HRESULT {
-    SaveProxyRows(core_, ScopeOf(AppObject, UserSetting, SubKey), Object(ProxySettingsObject), kHttpProxyRows);
-    return S_OK;
-  });
+                                     VARIANT_BOOL UserSetting) {
+  return ProxySettingsOf(true, ProxyFamily::kHttp, AppSource(AppObject), SubKey, ProxySettingsObject, UserSetting);
 }
 
 STDMETHODIMP OrvOrvaneSettings2::LoadProxySettings2(BSTR SubKey, IDispatch** ProxySettingsObject, IDispatch** AppObject,
-                                                    VARIANT_BOOL UserSetting) {
-  return Boundary([&]() -> HRESULT {
-    LoadProxyRows(core_, ScopeOf(AppObject, UserSetting, SubKey), Object(ProxySettingsObject), kHttpProxyRows);
-    return S_OK;
-  });
+                                     VARIANT_BOOL UserSetting) {
+  return ProxySettingsOf(false, ProxyFamily::kHttp, AppSource(AppObject), SubKey, ProxySettingsObject, UserSetting);
 }
 
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle,
-                                                     LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) {
-  return Boundary([&]() -> HRESULT {
-    SaveProxyRows(core_, ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), Object(ProxySettingsObject),
-                  kProxyHtRows);
-    return S_OK;
-  });
+STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle, LONG VerMajor,
+                                     LONG VerMinor, VARIANT_BOOL UserSetting) {
+  return ProxySettingsOf(true, ProxyFamily::kHt, AppSource(AppTitle, VerMajor, VerMinor), SubKey,
+                         ProxySettingsObject, UserSetting);
 }
 
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle,
-                                                     LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) {
-  return Boundary([&]() -> HRESULT {
-    LoadProxyRows(core_, ScopeOf(AppTitle, VerMajor, VerMinor, UserSetting, SubKey), Object(ProxySettingsObject),
-                  kProxyHtRows);
-    return S_OK;
-  });
+STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle, LONG VerMajor,
+                                     LONG VerMinor, VARIANT_BOOL UserSetting) {
+  return ProxySettingsOf(false, ProxyFamily::kHt, AppSource(AppTitle, VerMajor, VerMinor), SubKey,
+                         ProxySettingsObject, UserSetting);
 }
 
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT2(BSTR SubKey, IDispatch** ProxySettingsObject,
-                                                      IDispatch** AppObject, VARIANT_BOOL UserSetting) {
-  return Boundary([&]() -> HRESULT {
-    SaveProxyRows(core_, ScopeOf(AppObject, UserSetting, SubKey), Object(ProxySettingsObject), kProxyHtRows);
-    return S_OK;
-  });
+STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT2(BSTR SubKey, IDispatch** ProxySettingsObject, IDispatch** AppObject,
+                                     VARIANT_BOOL UserSetting) {
+  return ProxySettingsOf(true, ProxyFamily::kHt, AppSource(AppObject), SubKey, ProxySettingsObject, UserSetting);
 }
 
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT2(BSTR SubKey, IDispatch** ProxySettingsObject,
-                                                      IDispatch** AppObject, VARIANT_BOOL UserSetting) {
-  return Boundary([&]() -> HRESULT {
-    LoadProxyRows(core_, ScopeOf(AppObject, UserSetting, SubKey), Object(ProxySettingsObject), kProxyHtRows);
-    return S_OK;
-  });
+STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT2(BSTR SubKey, IDispatch** ProxySettingsObject, IDispatch** AppObject,
+                                     VARIANT_BOOL UserSetting) {
+  return ProxySettingsOf(false, ProxyFamily::kHt, AppSource(AppObject), SubKey, ProxySettingsObject, UserSetting);
 }
 
 }  // namespace orv

@@ -1,5 +1,11 @@
 #include "settings/settings_core.h"
 
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "registry/registry_key.h"
+#include "registry/value_variant.h"
 #include "server/caller_object.h"
 #include "server/com_error.h"
 #include "server/variant_args.h"
@@ -11,12 +17,7 @@ namespace orv {
 namespace {
 
 constexpr HRESULT kObjectNotSet = static_cast<HRESULT>(0x800A005B);  // "Object variable not set"
-constexpr LONG kHkeyCurrentUser = static_cast<LONG>(0x80000001);
-constexpr LONG kHkeyLocalMachine = static_cast<LONG>(0x80000002);
-
-RegistryRoot2_Const RootFor(bool user) {
-  return static_cast<RegistryRoot2_Const>(user ? kHkeyCurrentUser : kHkeyLocalMachine);
-}
+HKEY RootFor(bool user) { return user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
 
 std::wstring VersionText(LONG major, LONG minor) {
   std::wstring version;
@@ -54,24 +55,15 @@ Variant DefaultValueFor(LONG settingType, const VARIANT& given) {
   return out;
 }
 
-// What a load returns for a record, or for none.
-Variant ConvertStoredValue(_RegValue* record, LONG settingType, const VARIANT& given, bool* success) {
+// What a load returns for a stored value, or for none.
+Variant ConvertStoredValue(std::optional<StoredSetting> stored, LONG settingType, const VARIANT& given,
+                           bool* success) {
   *success = false;
-  RegistryDataType2_Const stored{};
-  if (record) CheckCall(record->get_DataType(&stored), L"Reading the stored type failed.");
-  if (!record || !IsTypeCompatible(static_cast<LONG>(stored), settingType)) return DefaultValueFor(settingType, given);
-  Variant data;
-  CheckCall(record->get_Data(data.Put()), L"Reading the stored data failed.");
-  if (settingType == sdtBoolean) data = Variant::Bool(ToBoolean(*data.Get()));
+  if (!stored || !IsTypeCompatible(stored->type, settingType)) return DefaultValueFor(settingType, given);
+  if (settingType == sdtBoolean) stored->data = Variant::Bool(ToBoolean(*stored->data.Get()));
   *success = true;
-  return data;
+  return std::move(stored->data);
 }
-
-// One read of a value: the record, or none, and the registry's status.
-struct ValueRead {
-  ComPtr<_RegValue> record;
-  LONG status = ERROR_SUCCESS;
-};
 
 // A value saved with another size between the size query and the data query
 // ends a read with ERROR_MORE_DATA. The registry object reports that as it
@@ -79,13 +71,6 @@ struct ValueRead {
 // may save back over the stored value. So the store reads again, a bounded
 // number of times against a writer that never pauses.
 constexpr int kReadAttempts = 8;
-
-template <class Attempt>
-ComPtr<_RegValue> ReadAgainWhileMoreData(Attempt&& attempt) {
-  ValueRead read = attempt();
-  for (int n = 1; n < kReadAttempts && read.status == ERROR_MORE_DATA; ++n) read = attempt();
-  return std::move(read.record);
-}
 
 }  // namespace
 
@@ -111,32 +96,42 @@ std::wstring SettingsCore::SettingPath(const AppIdentity& app, std::wstring_view
   return BuildSettingPath(app.title, VersionText(app.major, app.minor), subKey);
 }
 
-ComPtr<_RegValue> SettingsCore::Read(RegistryRoot2_Const root, const std::wstring& path, BSTR valueName) const {
-  const Bstr subKey = MakeBstr(path);
-  return ReadAgainWhileMoreData([&] {
-    ValueRead read;
-    CheckCall(registry_->GetValue(root, subKey.Get(), valueName, read.record.Put()), L"Reading the setting failed.");
-    CheckCall(registry_->get_LastRegError(&read.status), L"Reading the registry status failed.");
-    return read;
-  });
+std::optional<StoredSetting> SettingsCore::Read(HKEY root, const std::wstring& path,
+                                                const std::wstring& valueName) const {
+  const bool wide = registry_->Wide();
+  for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+    reg::RegistryKey key;
+    reg::StoredValue value;
+    LONG status = reg::RegistryKey::Open(wide, root, path, KEY_QUERY_VALUE, &key);
+    if (status == ERROR_SUCCESS) status = key.ReadAtOnce(valueName, &value);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS) return std::nullopt;
+    StoredSetting stored{static_cast<LONG>(value.type), {}};
+    if (!reg::Decode(wide, stored.type, value.bytes.data(), static_cast<DWORD>(value.bytes.size()),
+                     stored.data.Get())) {
+      return std::nullopt;
+    }
+    return stored;
+  }
+  return std::nullopt;
 }
 
 Variant SettingsCore::Load(const SettingScope& scope, std::wstring_view valueName, LONG settingType,
                            const VARIANT& defaultValue, bool* success) const {
   *success = false;
-  const RegistryRoot2_Const root = RootFor(scope.user);
+  const HKEY root = RootFor(scope.user);
   const std::wstring path = SettingPath(scope.app, scope.subKey);
   if (!Addressable(path, valueName)) return DefaultValueFor(settingType, defaultValue);
 
-  const Bstr name = MakeBstr(valueName);
-  ComPtr<_RegValue> record = Read(root, path, name.Get());
+  const std::wstring name(valueName);
+  std::optional<StoredSetting> stored = Read(root, path, name);
   // Missing here: an older version of the program may have stored it.
   const AppIdentity& app = scope.app;
-  if (!record && (app.major != 0 || app.minor != 0)) {
-    const std::wstring older = FindPreviousVersion(registry_.Get(), root, app.title, app.major, app.minor);
-    if (!older.empty()) record = Read(root, BuildSettingPath(app.title, older, scope.subKey), name.Get());
+  if (!stored && (app.major != 0 || app.minor != 0)) {
+    const std::wstring older = FindPreviousVersion(registry_->Wide(), root, app.title, app.major, app.minor);
+    if (!older.empty()) stored = Read(root, BuildSettingPath(app.title, older, scope.subKey), name);
   }
-  return ConvertStoredValue(record.Get(), settingType, defaultValue, success);
+  return ConvertStoredValue(std::move(stored), settingType, defaultValue, success);
 }
 
 bool SettingsCore::Save(const SettingScope& scope, std::wstring_view valueName, LONG settingType,
@@ -150,12 +145,15 @@ bool SettingsCore::Save(const SettingScope& scope, std::wstring_view valueName, 
 
   const std::wstring path = SettingPath(scope.app, scope.subKey);
   if (!Addressable(path, valueName)) return false;
-  VARIANT_BOOL keyExisted = VARIANT_FALSE, written = VARIANT_FALSE;
-  CheckCall(
-      registry_->SetValue(RootFor(scope.user), MakeBstr(path).Get(), MakeBstr(valueName).Get(),
-                          static_cast<RegistryDataType2_Const>(registryType), *prepared.Get(), &keyExisted, &written),
-      L"Writing the setting failed.");
-  return written != VARIANT_FALSE;
+  const bool wide = registry_->Wide();
+  std::optional<std::vector<BYTE>> bytes = reg::Encode(wide, *prepared.Get(), registryType);
+  if (!bytes) return false;
+  reg::RegistryKey key;
+  DWORD disposition = 0;
+  if (reg::RegistryKey::Create(wide, RootFor(scope.user), path, KEY_SET_VALUE, &key, &disposition) != ERROR_SUCCESS) {
+    return false;
+  }
+  return key.Write(std::wstring(valueName), {static_cast<DWORD>(registryType), std::move(*bytes)}) == ERROR_SUCCESS;
 }
 
 }  // namespace orv

@@ -1,12 +1,13 @@
 // The settings store's core in plain C++: setting paths, typed load and
-// save, and the previous-version fallback. The COM methods of
-// orvOrvaneSettings2 convert their arguments and call it; the composite
-// settings store and load through it too. Failures the caller must see are
+// save, and the previous-version fallback, over the registry layer. The COM
+// methods of orvOrvaneSettings2 convert their arguments and call it; the
+// composite settings store and load through it too. Failures the caller must see are
 // thrown as ComError; expected conditions come back as results.
 #pragma once
 #include <windows.h>
 #include <oaidl.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,12 @@ struct SettingScope {
   std::wstring subKey;
 };
 
+// A stored value with its data as orvRegistry2 would give it.
+struct StoredSetting {
+  LONG type = 0;
+  Variant data;
+};
+
 class SettingsCore {
  public:
   explicit SettingsCore(ComPtr<OrvRegistry2> registry) : registry_(std::move(registry)) {}
@@ -52,10 +59,13 @@ class SettingsCore {
   bool Save(const SettingScope& scope, std::wstring_view valueName, LONG settingType, const VARIANT& value) const;
 
  private:
-  // The one read of a stored value: the record, or none when the value is
-  // missing or does not convert; read again when it changed size meanwhile.
-  ComPtr<_RegValue> Read(RegistryRoot2_Const root, const std::wstring& path, BSTR valueName) const;
+  // The one read of a stored value: its type and data, or none when the
+  // value is missing or does not convert; read again when it changed size
+  // meanwhile.
+  std::optional<StoredSetting> Read(HKEY root, const std::wstring& path, const std::wstring& valueName) const;
 
+  // Kept for its life; the store reaches the registry with the same entry
+  // points (UseUnicodeFunctions) and conversions, through the registry layer.
   ComPtr<OrvRegistry2> registry_;
 };
 

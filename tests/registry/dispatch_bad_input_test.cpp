@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "brindle/brindle_idl.h"
+#include "idl/brindle_idl.h"
 #include "support/com_types.h"
 #include "tests/common/server_environment.h"
 

@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "brindle/brindle_idl.h"
+#include "idl/brindle_idl.h"
 #include "tests/common/server_environment.h"
 #include "tests/settings/settings_fixture.h"
 

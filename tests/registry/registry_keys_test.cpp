@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "brindle/brindle_idl.h"
+#include "idl/brindle_idl.h"
 #include "tests/common/raw_registry.h"
 #include "tests/common/server_loader.h"
 
