@@ -10,9 +10,6 @@ namespace orv {
 namespace {
 
 constexpr wchar_t kSource[] = L"Collection";
-// The automation runtime's own errors for a bad index and a bad argument.
-constexpr HRESULT kSubscriptOutOfRange = static_cast<HRESULT>(0x800A0009);
-constexpr HRESULT kInvalidProcedureCall = static_cast<HRESULT>(0x800A0005);
 
 bool IsMissing(const VARIANT* v) { return !v || IsOmitted(*v); }
 
@@ -22,7 +19,7 @@ std::size_t Position(const VARIANT* index, std::size_t count, bool allowEnd) {
   Variant value;
   const VARIANT* held = Referent(*index);
   if (!held) throw ComError(E_INVALIDARG, L"The index could not be read.");
-  Check(VariantCopyInd(value.Get(), const_cast<VARIANT*>(held)), L"The index could not be read.");
+  ThrowIfFailed(VariantCopyInd(value.Get(), const_cast<VARIANT*>(held)), L"The index could not be read.");
   // A text index would be a key, and this collection has none.
   Variant n;
   if (V_VT(value.Get()) == VT_BSTR || FAILED(VariantChangeType(n.Get(), value.Get(), 0, VT_I4))) {
@@ -109,7 +106,7 @@ STDMETHODIMP Collection::Add(VARIANT* Item, VARIANT* Key, VARIANT* Before, VARIA
     Variant v;
     const VARIANT* item = Referent(*Item);
     if (!item) throw ComError(E_INVALIDARG, L"The item could not be read.");
-    Check(VariantCopyInd(v.Get(), const_cast<VARIANT*>(item)), L"The item could not be copied.");
+    ThrowIfFailed(VariantCopyInd(v.Get(), const_cast<VARIANT*>(item)), L"The item could not be copied.");
     items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(v));
     return S_OK;
   });

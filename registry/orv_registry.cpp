@@ -21,7 +21,7 @@ HRESULT OrvRegistry2::Create(ComPtr<OrvRegistry2>* out) {
 HRESULT CreateOrvRegistry2Instance(REFIID iid, void** out) {
   return ComBoundary(IID__orvRegistry2, OrvRegistry2::kErrorSource, [&] {
     ComPtr<OrvRegistry2> obj;
-    Check(OrvRegistry2::Create(&obj), L"The registry object could not be created.");
+    ThrowIfFailed(OrvRegistry2::Create(&obj), L"The registry object could not be created.");
     return obj->QueryInterface(iid, out);
   });
 }

@@ -133,7 +133,7 @@ STDMETHODIMP OrvRegistry2::GetValues(RegistryRoot2_Const RegistryRoot, BSTR SubK
       } else {
         Variant null;
         V_VT(null.Get()) = VT_NULL;
-        Check(RegValueRecord::Create(name.c_str(), static_cast<LONG>(type), std::move(null), &item),
+        ThrowIfFailed(RegValueRecord::Create(name.c_str(), static_cast<LONG>(type), std::move(null), &item),
               L"A value record could not be made.");
       }
       items->Append(item ? AsDispatch(item.Get()) : nullptr);
@@ -170,7 +170,7 @@ STDMETHODIMP OrvRegistry2::GetSubKeys(RegistryRoot2_Const RegistryRoot, BSTR Sub
       // Unlike values, a key name that outgrew the buffer (234) is a failure.
       if (st != ERROR_SUCCESS) return S_OK;
       ComPtr<RegKeyRecord> item;
-      Check(RegKeyRecord::Create(name.c_str(), lastWrite, keyClass.c_str(), &item), L"A key record could not be made.");
+      ThrowIfFailed(RegKeyRecord::Create(name.c_str(), lastWrite, keyClass.c_str(), &item), L"A key record could not be made.");
       items->Append(AsDispatch(item.Get()));
     }
     *ret = items.Detach();
@@ -192,9 +192,9 @@ STDMETHODIMP OrvRegistry2::GetKey(RegistryRoot2_Const RegistryRoot, BSTR SubKey,
     if (Track(regapi::QueryKeyClass(Wide(), key.Get(), &keyClass, &lastWrite)) != ERROR_SUCCESS) return S_OK;
     // The name as the caller spelled it, not as the registry stores it.
     std::wstring name;
-    Check(esGetFileName(path, 0, &name), L"The key name could not be taken from the path.");
+    ThrowIfFailed(esGetFileName(path, 0, &name), L"The key name could not be taken from the path.");
     ComPtr<RegKeyRecord> item;
-    Check(RegKeyRecord::Create(name.c_str(), lastWrite, keyClass.c_str(), &item), L"A key record could not be made.");
+    ThrowIfFailed(RegKeyRecord::Create(name.c_str(), lastWrite, keyClass.c_str(), &item), L"A key record could not be made.");
     *ret = item.Detach();
     return S_OK;
   });

@@ -20,7 +20,7 @@ HRESULT OrvOrvaneSettings2::Create(ComPtr<OrvOrvaneSettings2>* out) {
 HRESULT CreateOrvOrvaneSettings2Instance(REFIID iid, void** out) {
   return ComBoundary(IID__orvOrvaneSettings2, OrvOrvaneSettings2::kErrorSource, [&] {
     ComPtr<OrvOrvaneSettings2> obj;
-    Check(OrvOrvaneSettings2::Create(&obj), L"The settings object could not be created.");
+    ThrowIfFailed(OrvOrvaneSettings2::Create(&obj), L"The settings object could not be created.");
     return obj->QueryInterface(iid, out);
   });
 }

@@ -27,22 +27,22 @@ bool StartsWithVersionWord(const std::wstring& name) {
 std::vector<std::wstring> SubKeyNames(_orvRegistry2* registry, LONG root, const std::wstring& path) {
   Bstr subKey(path.c_str(), static_cast<UINT>(path.size()));
   ComPtr<_Collection> keys;
-  Check(registry->GetSubKeys(static_cast<RegistryRoot2_Const>(root), subKey.Get(), keys.Put()),
+  ThrowIfFailed(registry->GetSubKeys(static_cast<RegistryRoot2_Const>(root), subKey.Get(), keys.Put()),
         L"Listing the version keys failed.");
   std::vector<std::wstring> names;
   if (!keys) return names;
   LONG count = 0;
-  Check(keys->Count(&count), L"Counting the version keys failed.");
+  ThrowIfFailed(keys->Count(&count), L"Counting the version keys failed.");
   for (LONG i = 1; i <= count; ++i) {
     Variant index = Variant::I4(i), item;
-    Check(keys->Item(index.Get(), item.Get()), L"Reading a version key failed.");
+    ThrowIfFailed(keys->Item(index.Get(), item.Get()), L"Reading a version key failed.");
     ComPtr<_RegKey> key;
     if (V_VT(item.Get()) != VT_DISPATCH || !V_DISPATCH(item.Get()) ||
         FAILED(V_DISPATCH(item.Get())->QueryInterface(__uuidof(_RegKey), reinterpret_cast<void**>(key.Put())))) {
       continue;
     }
     Bstr name;
-    Check(key->get_Name(name.Put()), L"Reading a version key's name failed.");
+    ThrowIfFailed(key->get_Name(name.Put()), L"Reading a version key's name failed.");
     names.emplace_back(name.Get() ? name.Get() : L"", name.Length());
   }
   return names;
@@ -59,17 +59,17 @@ std::wstring FindPreviousVersion(_orvRegistry2* registry, LONG root, const std::
   std::vector<std::wstring> candidates;
   for (const std::wstring& name : SubKeyNames(registry, root, ApplicationKeyPath(appTitle))) {
     std::wstring trimmed, version;
-    Check(asTrimEx(name, &trimmed), L"Trimming a key name failed.");
+    ThrowIfFailed(asTrimEx(name, &trimmed), L"Trimming a key name failed.");
     if (!StartsWithVersionWord(trimmed)) continue;
-    Check(asCutLeft(trimmed, static_cast<std::int32_t>(kVersionPrefixLength), &version), L"Cutting a key name failed.");
-    Check(asTrimEx(version, &version), L"Trimming a version text failed.");
+    ThrowIfFailed(asCutLeft(trimmed, static_cast<std::int32_t>(kVersionPrefixLength), &version), L"Cutting a key name failed.");
+    ThrowIfFailed(asTrimEx(version, &version), L"Trimming a version text failed.");
     candidates.push_back(std::move(version));
   }
   if (candidates.empty()) return {};
   SortVersionList(candidates);
 
   std::wstring current;
-  Check(asFormatVersionShort(major, minor, &current), L"The version numbers must not be negative.");
+  ThrowIfFailed(asFormatVersionShort(major, minor, &current), L"The version numbers must not be negative.");
   std::wstring newestOlder;
   for (const std::wstring& candidate : candidates) {
     if (CompareVersionText(current, candidate) == VersionOrder::kNewer) newestOlder = candidate;

@@ -10,7 +10,6 @@
 namespace orv {
 namespace {
 
-constexpr HRESULT kObjectNotSet = static_cast<HRESULT>(0x800A005B);  // "Object variable not set"
 constexpr LONG kHkeyCurrentUser = static_cast<LONG>(0x80000001);
 constexpr LONG kHkeyLocalMachine = static_cast<LONG>(0x80000002);
 
@@ -20,7 +19,7 @@ RegistryRoot2_Const RootFor(bool user) {
 
 std::wstring VersionText(LONG major, LONG minor) {
   std::wstring version;
-  Check(asFormatVersionShort(major, minor, &version), L"The version numbers must not be negative.");
+  ThrowIfFailed(asFormatVersionShort(major, minor, &version), L"The version numbers must not be negative.");
   return version;
 }
 
@@ -50,7 +49,7 @@ Variant DefaultValueFor(LONG settingType, const VARIANT& given) {
     return out;
   }
   if (!Referent(given)) throw ComError(E_INVALIDARG, L"Default is a reference that points nowhere.");
-  Check(VariantCopyInd(out.Get(), const_cast<VARIANT*>(&given)), L"The default value could not be copied.");
+  ThrowIfFailed(VariantCopyInd(out.Get(), const_cast<VARIANT*>(&given)), L"The default value could not be copied.");
   return out;
 }
 
@@ -58,10 +57,10 @@ Variant DefaultValueFor(LONG settingType, const VARIANT& given) {
 Variant ConvertStoredValue(_RegValue* record, LONG settingType, const VARIANT& given, bool* success) {
   *success = false;
   RegistryDataType2_Const stored{};
-  if (record) CheckCall(record->get_DataType(&stored), L"Reading the stored type failed.");
+  if (record) ThrowIfFailed(record->get_DataType(&stored), L"Reading the stored type failed.");
   if (!record || !IsTypeCompatible(static_cast<LONG>(stored), settingType)) return DefaultValueFor(settingType, given);
   Variant data;
-  CheckCall(record->get_Data(data.Put()), L"Reading the stored data failed.");
+  ThrowIfFailed(record->get_Data(data.Put()), L"Reading the stored data failed.");
   if (settingType == sdtBoolean) data = Variant::Bool(ToBoolean(*data.Get()));
   *success = true;
   return data;
@@ -115,8 +114,8 @@ ComPtr<_RegValue> SettingsCore::Read(RegistryRoot2_Const root, const std::wstrin
   const Bstr subKey = MakeBstr(path);
   return ReadAgainWhileMoreData([&] {
     ValueRead read;
-    CheckCall(registry_->GetValue(root, subKey.Get(), valueName, read.record.Put()), L"Reading the setting failed.");
-    CheckCall(registry_->get_LastRegError(&read.status), L"Reading the registry status failed.");
+    ThrowIfFailed(registry_->GetValue(root, subKey.Get(), valueName, read.record.Put()), L"Reading the setting failed.");
+    ThrowIfFailed(registry_->get_LastRegError(&read.status), L"Reading the registry status failed.");
     return read;
   });
 }
@@ -151,7 +150,7 @@ bool SettingsCore::Save(const SettingScope& scope, std::wstring_view valueName, 
   const std::wstring path = SettingPath(scope.app, scope.subKey);
   if (!Addressable(path, valueName)) return false;
   VARIANT_BOOL keyExisted = VARIANT_FALSE, written = VARIANT_FALSE;
-  CheckCall(
+  ThrowIfFailed(
       registry_->SetValue(RootFor(scope.user), MakeBstr(path).Get(), MakeBstr(valueName).Get(),
                           static_cast<RegistryDataType2_Const>(registryType), *prepared.Get(), &keyExisted, &written),
       L"Writing the setting failed.");
