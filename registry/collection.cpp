@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "server/com_error.h"
-#include "server/ref_counted.h"
 #include "server/variant_args.h"
 
 namespace orv {
@@ -32,7 +31,7 @@ std::size_t Position(const VARIANT* index, std::size_t count, bool allowEnd) {
 }
 
 // Snapshot enumerator for For Each.
-class ItemEnumerator final : public RefCounted<IEnumVARIANT> {
+class ItemEnumerator final : public ComObject<module::Counted, IEnumVARIANT> {
  public:
   ItemEnumerator(std::shared_ptr<const std::vector<Variant>> items, std::size_t pos)
       : items_(std::move(items)), pos_(pos) {}
@@ -62,8 +61,13 @@ class ItemEnumerator final : public RefCounted<IEnumVARIANT> {
   }
   STDMETHODIMP Clone(IEnumVARIANT** out) override {
     if (!out) return E_POINTER;
-    *out = new (std::nothrow) ItemEnumerator(items_, pos_);
-    return *out ? S_OK : E_OUTOFMEMORY;
+    *out = nullptr;
+    try {
+      *out = MakeObject<ItemEnumerator>(items_, pos_).Detach();
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
+    return S_OK;
   }
 
  private:
@@ -73,7 +77,7 @@ class ItemEnumerator final : public RefCounted<IEnumVARIANT> {
 
 }  // namespace
 
-ComPtr<Collection> Collection::Create() { return ComPtr<Collection>::Attach(new Collection()); }
+ComPtr<Collection> Collection::Create() { return MakeObject<Collection>(); }
 
 void Collection::Append(IDispatch* item) {
   Variant v;
@@ -137,7 +141,7 @@ STDMETHODIMP Collection::_NewEnum(IUnknown** ppunk) {
       if (HRESULT hr = VariantCopy(copy.Get(), const_cast<VARIANT*>(item.Get())); FAILED(hr)) return hr;
       snapshot->push_back(std::move(copy));
     }
-    *ppunk = new ItemEnumerator(std::move(snapshot), 0);
+    *ppunk = MakeObject<ItemEnumerator>(std::move(snapshot), 0).Detach();
     return S_OK;
   });
 }

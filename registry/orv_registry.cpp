@@ -12,7 +12,7 @@ namespace orv {
 HRESULT OrvRegistry2::Create(ComPtr<OrvRegistry2>* out) {
   VbBool unicode = kVbFalse;
   if (Status s = esIsUnicodeAvailable(&unicode); Failed(s)) return s;
-  ComPtr<OrvRegistry2> obj = ComPtr<OrvRegistry2>::Attach(new OrvRegistry2());
+  ComPtr<OrvRegistry2> obj = MakeObject<OrvRegistry2>();
   obj->useUnicode_ = unicode;
   *out = std::move(obj);
   return S_OK;

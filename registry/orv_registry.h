@@ -52,6 +52,8 @@ class OrvRegistry2 final : public DispatchObject<_orvRegistry2> {
   std::span<const std::wstring_view> UnsignedEnumerations() const override;
 
  private:
+  template <class T, class... Args>
+  friend ComPtr<T> MakeObject(Args&&... args);
   OrvRegistry2() = default;
   bool Wide() const { return useUnicode_ != VARIANT_FALSE; }
   // Stores the status of a registry call in LastRegError and passes it on.

@@ -6,7 +6,7 @@ namespace orv {
 
 HRESULT RegKeyRecord::Create(const wchar_t* name, const FILETIME& lastWrite, const wchar_t* keyClass,
                              ComPtr<RegKeyRecord>* out) {
-  ComPtr<RegKeyRecord> r = ComPtr<RegKeyRecord>::Attach(new RegKeyRecord());
+  ComPtr<RegKeyRecord> r = MakeObject<RegKeyRecord>();
   // The registry reports UTC; the date stays in UTC.
   SYSTEMTIME st{};
   DATE date = 0;

@@ -20,6 +20,8 @@ class RegKeyRecord final : public DispatchObject<_RegKey> {
   STDMETHODIMP get_Name(BSTR* ret) override;
 
  private:
+  template <class T, class... Args>
+  friend ComPtr<T> MakeObject(Args&&... args);
   RegKeyRecord() = default;
   std::wstring keyClass_;
   DATE lastWriteTime_ = 0;

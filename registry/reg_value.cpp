@@ -7,7 +7,7 @@
 namespace orv {
 
 HRESULT RegValueRecord::Create(const wchar_t* name, LONG type, Variant data, ComPtr<RegValueRecord>* out) {
-  ComPtr<RegValueRecord> r = ComPtr<RegValueRecord>::Attach(new RegValueRecord());
+  ComPtr<RegValueRecord> r = MakeObject<RegValueRecord>();
   if (Status s = asGetStringFromPointerW(name, &r->name_); Failed(s)) return s;
   r->type_ = type;
   r->data_ = std::move(data);

@@ -19,6 +19,8 @@ class RegValueRecord final : public DispatchObject<_RegValue> {
   STDMETHODIMP get_Name(BSTR* ret) override;
 
  private:
+  template <class T, class... Args>
+  friend ComPtr<T> MakeObject(Args&&... args);
   RegValueRecord() = default;
   Variant data_;
   LONG type_ = 0;

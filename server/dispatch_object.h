@@ -1,6 +1,6 @@
-// The base every automation class of the library reuses: reference counting,
-// IDispatch served from the type library, ISupportErrorInfo, and the module's
-// count of live objects.
+// The base every automation class of the library reuses: IDispatch served
+// from the type library and ISupportErrorInfo, on the one COM object base,
+// counted as a live object of the module.
 #pragma once
 #include <windows.h>
 #include <oaidl.h>
@@ -10,37 +10,14 @@
 
 #include "server/module.h"
 #include "server/script_arguments.h"
+#include "support/com_object.h"
 #include "support/com_types.h"
 
 namespace orv {
 
 template <class Itf>
-class DispatchObject : public Itf, public ISupportErrorInfo {
+class DispatchObject : public ComObject<module::Counted, Itf, ISupportErrorInfo> {
  public:
-  DispatchObject(const DispatchObject&) = delete;
-  DispatchObject& operator=(const DispatchObject&) = delete;
-
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(Itf) || AnswersAlso(riid)) {
-      *ppv = static_cast<Itf*>(this);
-    } else if (riid == IID_ISupportErrorInfo) {
-      *ppv = static_cast<ISupportErrorInfo*>(this);
-    } else {
-      return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG r = InterlockedDecrement(&refs_);
-    if (r == 0) delete this;
-    return static_cast<ULONG>(r);
-  }
-
   // IDispatch
   STDMETHODIMP GetTypeInfoCount(UINT* count) override {
     if (!count) return E_POINTER;
@@ -116,8 +93,12 @@ class DispatchObject : public Itf, public ISupportErrorInfo {
   }
 
  protected:
-  DispatchObject() { module::ObjectCreated(); }
-  virtual ~DispatchObject() { module::ObjectDestroyed(); }
+  DispatchObject() = default;
+
+  void* Find(REFIID riid) override {
+    if (riid == IID_IDispatch || AnswersAlso(riid)) return static_cast<Itf*>(this);
+    return ComObject<module::Counted, Itf, ISupportErrorInfo>::Find(riid);
+  }
 
   // Further interface identifiers answered with the same interface.
   virtual bool AnswersAlso(REFIID) const { return false; }
@@ -134,13 +115,6 @@ class DispatchObject : public Itf, public ISupportErrorInfo {
     return module::CachedInterface(__uuidof(Itf), UnsignedEnumerations(), &slot, out);
   }
 
-  LONG refs_ = 1;
 };
-
-// Creates an object with one reference held by the returned pointer.
-template <class T, class... Args>
-ComPtr<T> MakeObject(Args&&... args) {
-  return ComPtr<T>::Attach(new T(std::forward<Args>(args)...));
-}
 
 }  // namespace orv

@@ -27,6 +27,11 @@ void SetInstance(HINSTANCE instance);
 
 void ObjectCreated();
 void ObjectDestroyed();
+// The count a COM object base of the DLL reports to (see ComObject).
+struct Counted {
+  static void Created() { ObjectCreated(); }
+  static void Destroyed() { ObjectDestroyed(); }
+};
 void Lock();
 void Unlock();
 bool InUse();

@@ -13,7 +13,7 @@ namespace {}  // namespace
 HRESULT OrvOrvaneSettings2::Create(ComPtr<OrvOrvaneSettings2>* out) {
   ComPtr<OrvRegistry2> registry;
   if (HRESULT hr = OrvRegistry2::Create(&registry); FAILED(hr)) return hr;
-  *out = ComPtr<OrvOrvaneSettings2>::Attach(new OrvOrvaneSettings2(std::move(registry)));
+  *out = MakeObject<OrvOrvaneSettings2>(std::move(registry));
   return S_OK;
 }
 
