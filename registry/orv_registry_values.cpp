@@ -251,9 +251,9 @@ ComPtr<RegValueRecord> OrvRegistry2::BytesToRegValue(const std::wstring& name, L
 STDMETHODIMP OrvRegistry2::SetValue(RegistryRoot2_Const RegistryRoot, BSTR SubKey, BSTR ValueName,
                                     RegistryDataType2_Const ValueDataType, VARIANT ValueData,
                                     VARIANT_BOOL* lpKeyAlreadyExist, VARIANT_BOOL* ret) {
-  if (!ret) return E_POINTER;
-  *ret = VARIANT_FALSE;
   return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
+    if (!ret) return E_POINTER;
+    *ret = VARIANT_FALSE;
     // Rejected data touches neither the registry nor LastRegError.
     if (IsOmitted(ValueData)) return S_OK;
     const LONG type = static_cast<LONG>(ValueDataType);
@@ -281,9 +281,9 @@ STDMETHODIMP OrvRegistry2::SetValue(RegistryRoot2_Const RegistryRoot, BSTR SubKe
 }
 
 STDMETHODIMP OrvRegistry2::GetValue(RegistryRoot2_Const RegistryRoot, BSTR SubKey, BSTR ValueName, _RegValue** ret) {
-  if (!ret) return E_POINTER;
-  *ret = nullptr;
   return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
+    if (!ret) return E_POINTER;
+    *ret = nullptr;
     const bool wide = Wide();
     const std::wstring name = Text(ValueName);
     RegKeyHandle key;
@@ -306,9 +306,9 @@ STDMETHODIMP OrvRegistry2::GetValue(RegistryRoot2_Const RegistryRoot, BSTR SubKe
 
 STDMETHODIMP OrvRegistry2::DeleteValue(RegistryRoot2_Const RegistryRoot, BSTR SubKey, BSTR ValueName,
                                        VARIANT_BOOL* ret) {
-  if (!ret) return E_POINTER;
-  *ret = VARIANT_FALSE;
   return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
+    if (!ret) return E_POINTER;
+    *ret = VARIANT_FALSE;
     const bool wide = Wide();
     RegKeyHandle key;
     if (Track(regapi::OpenKey(wide, Root(RegistryRoot), Text(SubKey), KEY_SET_VALUE, key.Put())) != ERROR_SUCCESS) {
