@@ -27,12 +27,7 @@ bool Coerces(const VARIANT& arg, VARTYPE type) {
 
 }  // namespace
 
-ScriptArguments::ScriptArguments(const MemberRule& member, const DISPPARAMS& params)
-    : args_(params.rgvarg, params.rgvarg + params.cArgs),
-      flags_(params.cArgs, VARIANT_FALSE),
-      objects_(params.cArgs, nullptr),
-      params_(params) {
-  params_.rgvarg = args_.empty() ? nullptr : args_.data();
+ScriptArguments::ScriptArguments(const MemberRule& member, const DISPPARAMS& params) : params_(params) {
   const std::vector<ParameterRule>& targets = member.parameters;
   const UINT named = params.cNamedArgs, count = params.cArgs;
   for (UINT k = 0; k < count; ++k) {
@@ -42,12 +37,13 @@ ScriptArguments::ScriptArguments(const MemberRule& member, const DISPPARAMS& par
     if (parameter < 0 || static_cast<std::size_t>(parameter) >= targets.size()) continue;
     const ParameterRule& p = targets[parameter];
     LONG pattern = 0;
-    if (p.unsigned32 && AsUnsigned32Pattern(args_[k], &pattern)) {
-      VariantInit(&args_[k]);
-      V_VT(&args_[k]) = VT_I4;
-      V_I4(&args_[k]) = pattern;
+    if (p.unsigned32 && AsUnsigned32Pattern(params.rgvarg[k], &pattern)) {
+      VARIANT& arg = Own(k);
+      VariantInit(&arg);
+      V_VT(&arg) = VT_I4;
+      V_I4(&arg) = pattern;
     }
-    if (p.byRefTarget != VT_EMPTY) Adapt(args_[k], p.byRefTarget, k);
+    if (p.byRefTarget != VT_EMPTY) Adapt(Own(k), p.byRefTarget, k);
   }
 }
 
@@ -55,6 +51,16 @@ ScriptArguments::~ScriptArguments() {
   for (IDispatch* object : objects_) {
     if (object) object->Release();
   }
+}
+
+// The caller's arguments are lent as they are until one needs changing; then
+// the call gets shallow copies, which own nothing.
+VARIANT& ScriptArguments::Own(std::size_t index) {
+  if (args_.empty()) {
+    args_.assign(params_.rgvarg, params_.rgvarg + params_.cArgs);
+    params_.rgvarg = args_.data();
+  }
+  return args_[index];
 }
 
 void ScriptArguments::Adapt(VARIANT& arg, VARTYPE target, std::size_t index) {
@@ -69,6 +75,7 @@ void ScriptArguments::Adapt(VARIANT& arg, VARTYPE target, std::size_t index) {
 // value gets a temporary of ours (Wine's Invoke keeps the copy it would make
 // when another argument fails to convert). False when neither applies.
 bool ScriptArguments::LendObject(VARIANT& arg, std::size_t index) {
+  Temporaries();
   const VARIANT* held = Referent(arg);
   const bool nothing = held && (V_VT(held) == VT_NULL || IsOmitted(*held));  // the caller's variable is left as it is
   if (!nothing) {
@@ -114,7 +121,16 @@ void ScriptArguments::ReferToVariable(VARIANT& arg, VARTYPE target) {
   V_BYREF(&arg) = &V_UI1(variable);  // every member of the value union starts here
 }
 
+// Made once, at full size, before the first is lent: the call holds pointers into them.
+void ScriptArguments::Temporaries() {
+  if (objects_.empty()) {
+    objects_.assign(params_.cArgs, nullptr);
+    flags_.assign(params_.cArgs, VARIANT_FALSE);
+  }
+}
+
 void ScriptArguments::LendFlag(VARIANT& arg, std::size_t index) {
+  Temporaries();
   V_VT(&arg) = VT_BYREF | VT_BOOL;
   V_BOOLREF(&arg) = &flags_[index];
 }

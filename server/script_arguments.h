@@ -36,8 +36,10 @@ class ScriptArguments {
   bool LendObject(VARIANT& arg, std::size_t index);
   void ReferToVariable(VARIANT& arg, VARTYPE target);
   void LendFlag(VARIANT& arg, std::size_t index);
+  VARIANT& Own(std::size_t index);
+  void Temporaries();
 
-  std::vector<VARIANT> args_;        // shallow copies of the caller's: they own nothing
+  std::vector<VARIANT> args_;        // shallow copies of the caller's, once one changes: they own nothing
   std::vector<VARIANT_BOOL> flags_;  // temporaries for flags passed by value
   // Temporaries for objects passed by value or as null, each holding its own
   // reference (or what the method left there instead).
