@@ -133,8 +133,7 @@ STDMETHODIMP OrvRegistry2::GetValues(RegistryRoot2_Const RegistryRoot, BSTR SubK
       } else {
         Variant null;
         V_VT(null.Get()) = VT_NULL;
-        ThrowIfFailed(RegValueRecord::Create(name.c_str(), static_cast<LONG>(type), std::move(null), &item),
-              L"A value record could not be made.");
+        item = RegValueRecord::Create(name.c_str(), static_cast<LONG>(type), std::move(null));
       }
       items->Append(item ? AsDispatch(item.Get()) : nullptr);
     }
@@ -170,7 +169,7 @@ STDMETHODIMP OrvRegistry2::GetSubKeys(RegistryRoot2_Const RegistryRoot, BSTR Sub
       // Unlike values, a key name that outgrew the buffer (234) is a failure.
       if (st != ERROR_SUCCESS) return S_OK;
       ComPtr<RegKeyRecord> item;
-      ThrowIfFailed(RegKeyRecord::Create(name.c_str(), lastWrite, keyClass.c_str(), &item), L"A key record could not be made.");
+      item = RegKeyRecord::Create(name.c_str(), lastWrite, keyClass.c_str());
       items->Append(AsDispatch(item.Get()));
     }
     *ret = items.Detach();
@@ -194,7 +193,7 @@ STDMETHODIMP OrvRegistry2::GetKey(RegistryRoot2_Const RegistryRoot, BSTR SubKey,
     std::wstring name;
     ThrowIfFailed(esGetFileName(path, 0, &name), L"The key name could not be taken from the path.");
     ComPtr<RegKeyRecord> item;
-    ThrowIfFailed(RegKeyRecord::Create(name.c_str(), lastWrite, keyClass.c_str(), &item), L"A key record could not be made.");
+    item = RegKeyRecord::Create(name.c_str(), lastWrite, keyClass.c_str());
     *ret = item.Detach();
     return S_OK;
   });

@@ -244,7 +244,7 @@ ComPtr<RegValueRecord> OrvRegistry2::BytesToRegValue(const std::wstring& name, L
   Variant data;
   if (!Decode(Wide(), type, bytes, count, data.Get())) return {};
   ComPtr<RegValueRecord> record;
-  ThrowIfFailed(RegValueRecord::Create(name.c_str(), type, std::move(data), &record), L"The value record could not be made.");
+  record = RegValueRecord::Create(name.c_str(), type, std::move(data));
   return record;
 }
 

@@ -12,8 +12,7 @@ class RegKeyRecord final : public DispatchObject<_RegKey> {
   // The library-internal initializer: name and class are cut at their first
   // NUL; the file time (UTC) becomes an automation date without conversion
   // to local time (0 when the conversion fails).
-  static HRESULT Create(const wchar_t* name, const FILETIME& lastWrite, const wchar_t* keyClass,
-                        ComPtr<RegKeyRecord>* out);
+  static ComPtr<RegKeyRecord> Create(const wchar_t* name, const FILETIME& lastWrite, const wchar_t* keyClass);
 
   STDMETHODIMP get_KeyClass(BSTR* ret) override;
   STDMETHODIMP get_LastWriteTime(DATE* ret) override;

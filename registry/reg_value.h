@@ -12,7 +12,7 @@ class RegValueRecord final : public DispatchObject<_RegValue> {
   // The library-internal initializer: the name is cut at its first NUL and
   // the data taken over, not copied (a string or an array would be made
   // twice per value). Not reachable through any interface.
-  static HRESULT Create(const wchar_t* name, LONG type, Variant data, ComPtr<RegValueRecord>* out);
+  static ComPtr<RegValueRecord> Create(const wchar_t* name, LONG type, Variant data);
 
   STDMETHODIMP get_Data(VARIANT* ret) override;
   STDMETHODIMP get_DataType(RegistryDataType2_Const* ret) override;
