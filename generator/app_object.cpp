@@ -78,7 +78,6 @@ class AppObject final : public ComObject<Uncounted, IDispatch> {
     }
     return S_OK;
   }
-
 };
 
 }  // namespace

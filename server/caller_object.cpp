@@ -58,7 +58,7 @@ HRESULT FindMember(IDispatch* object, const wchar_t* name, Member* member) {
 HRESULT InvokeMember(IDispatch* object, const Member& m, WORD flags, DISPPARAMS* params, VARIANT* result,
                      ExcepInfo* excep) {
   return Forgetting(m.ex ? m.ex->InvokeEx(m.id, LOCALE_USER_DEFAULT, flags, params, result, excep, nullptr)
-                        : object->Invoke(m.id, IID_NULL, LOCALE_USER_DEFAULT, flags, params, result, excep, nullptr));
+                         : object->Invoke(m.id, IID_NULL, LOCALE_USER_DEFAULT, flags, params, result, excep, nullptr));
 }
 
 // The object's own error, as a late-bound caller would see it.

@@ -114,7 +114,6 @@ class DispatchObject : public ComObject<module::Counted, Itf, ISupportErrorInfo>
     static InterfaceInfo* slot = nullptr;
     return module::CachedInterface(__uuidof(Itf), UnsignedEnumerations(), &slot, out);
   }
-
 };
 
 }  // namespace orv

@@ -29,8 +29,8 @@ struct ParameterRule {
 struct MemberRule {
   DISPID id = DISPID_UNKNOWN;
   INVOKEKIND kind = INVOKE_FUNC;
-  UINT declared = 0;      // parameters a caller may pass, return value and locale aside
-  std::size_t named = 0;  // the leading parameters a caller may name
+  UINT declared = 0;                      // parameters a caller may pass, return value and locale aside
+  std::size_t named = 0;                  // the leading parameters a caller may name
   bool callableWithoutArguments = false;  // a method whose passed parameters are all optional
   std::vector<ParameterRule> parameters;  // in declaration order, all of them
 };

@@ -11,7 +11,8 @@ namespace {
 LONG ArgumentOf(const DISPPARAMS& params, std::size_t p, bool lastParameter) {
   for (UINT k = 0; k < params.cNamedArgs; ++k) {
     const DISPID name = params.rgdispidNamedArgs[k];
-    if (static_cast<std::size_t>(name) == p || (name == DISPID_PROPERTYPUT && lastParameter)) return static_cast<LONG>(k);
+    if (static_cast<std::size_t>(name) == p || (name == DISPID_PROPERTYPUT && lastParameter))
+      return static_cast<LONG>(k);
   }
   const UINT positional = params.cArgs - params.cNamedArgs;
   return p < positional ? static_cast<LONG>(params.cArgs - 1 - p) : -1;
@@ -157,8 +158,8 @@ bool FindBadArgument(const MemberRule& member, const DISPPARAMS& params, HRESULT
     const LONG k = ArgumentOf(params, p, p + 1 == passed);
     if (k < 0) continue;
     const VARIANT& arg = params.rgvarg[k];
-    const bool bad = IsOmitted(arg) ? !targets[p].optional
-                                    : hr == DISP_E_TYPEMISMATCH && !Coerces(arg, targets[p].valueType);
+    const bool bad =
+        IsOmitted(arg) ? !targets[p].optional : hr == DISP_E_TYPEMISMATCH && !Coerces(arg, targets[p].valueType);
     if (bad) {
       *index = static_cast<UINT>(k);
       return true;

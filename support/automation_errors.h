@@ -5,7 +5,8 @@
 
 namespace orv {
 
-inline constexpr Status kInvalidProcedureCall = static_cast<Status>(0x800A0005);  // 5 "Invalid procedure call or argument"
+inline constexpr Status kInvalidProcedureCall =
+    static_cast<Status>(0x800A0005);  // 5 "Invalid procedure call or argument"
 // kOverflow (6) lives in support/status.h: support routines report it too.
 inline constexpr Status kSubscriptOutOfRange = static_cast<Status>(0x800A0009);  // 9
 inline constexpr Status kDivByZero = static_cast<Status>(0x800A000B);            // 11 "Division by zero"
