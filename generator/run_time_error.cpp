@@ -1,11 +1,8 @@
 #include "run_time_error.h"
 
-#include <oleauto.h>
-
 #include <cstdio>
 
 #include "app_identity.h"
-#include "support/com_types.h"
 
 namespace orv::quorlet {
 
