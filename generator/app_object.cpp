@@ -1,11 +1,11 @@
 #include "app_object.h"
 
 #include <array>
-#include <atomic>
 #include <cwchar>
 #include <variant>
 
 #include "app_identity.h"
+#include "support/com_object.h"
 
 namespace orv::quorlet {
 namespace {
@@ -31,25 +31,8 @@ const Property* FindById(DISPID id) {
   return nullptr;
 }
 
-class AppObject final : public IDispatch {
+class AppObject final : public ComObject<Uncounted, IDispatch> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch) {
-      *out = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
-
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (!count) return E_POINTER;
     *count = 0;
@@ -95,14 +78,10 @@ class AppObject final : public IDispatch {
     }
     return S_OK;
   }
-
- private:
-  ~AppObject() = default;
-  std::atomic<ULONG> refs_{1};
 };
 
 }  // namespace
 
-ComPtr<IDispatch> CreateAppObject() { return ComPtr<IDispatch>::Attach(new AppObject()); }
+ComPtr<IDispatch> CreateAppObject() { return MakeObject<AppObject>(); }
 
 }  // namespace orv::quorlet

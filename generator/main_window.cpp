@@ -298,12 +298,12 @@ void MainWindow::Range(const NumberChoice& choice, std::int32_t* minimum, std::i
 
 void MainWindow::Form_Load() {
   RECT placed;
-  Check(esCenterFormEx(hwnd_, nullptr, &placed));
+  ThrowIfFailed(esCenterFormEx(hwnd_, nullptr, &placed));
   VbBool inIde = kVbFalse;
-  Check(esIsInIDE(&inIde));
-  if (!inIde) Check(asSetWindowResIconAll(hwnd_, L"A_MAIN"));
+  ThrowIfFailed(esIsInIDE(&inIde));
+  if (!inIde) ThrowIfFailed(asSetWindowResIconAll(hwnd_, L"A_MAIN"));
   std::int32_t fixed = 0;
-  Check(esFixUserControlsContainerWindow(&fixed));
+  ThrowIfFailed(esFixUserControlsContainerWindow(&fixed));
   InitControls();
   LoadGeneratorSettings();
 }
@@ -407,7 +407,7 @@ void MainWindow::GeneratePassword() {
   } wait;
   const std::vector<std::int32_t> lengths = SectionLengths();
   std::wstring password;
-  Check(ComposePassword(
+  ThrowIfFailed(ComposePassword(
       lengths, [](std::int32_t lower, std::int32_t upper, std::int32_t* out) { return esGetRnd(lower, upper, 0, out); },
       &password));
   SetWindowTextW(Control(L"txtPassword"), password.c_str());
@@ -445,7 +445,7 @@ void MainWindow::UpdateStrengthTip() {
 // Adds or updates each tool with the current shape's text.
 void MainWindow::SendStrengthTools(UINT message) {
   std::int32_t bits = 0;
-  Check(PasswordStrength(SectionLengths(), &bits));
+  ThrowIfFailed(PasswordStrength(SectionLengths(), &bits));
   std::wstring text = StrengthTip(bits);
   for (std::wstring_view name : kStrengthTipTools) {
     TTTOOLINFOW tool{};
@@ -463,12 +463,12 @@ void MainWindow::cmdCopy_Click() {
   if (WindowText(box).empty()) return;  // the clipboard keeps what it had
   ClipboardService& clipboard = Clipboard();
   VbBool done = kVbFalse;
-  Check(clipboard.Clear(&done));
-  Check(clipboard.SetText(WindowText(box), &done));
+  ThrowIfFailed(clipboard.Clear(&done));
+  ThrowIfFailed(clipboard.SetText(WindowText(box), &done));
 }
 
 void MainWindow::txtPassword_GotFocus() {
-  Check(esTextBox_SelectAll(GetFocus()));
+  ThrowIfFailed(esTextBox_SelectAll(GetFocus()));
   SetDefaultButton(ControlIdOf(kLayout[*FindRow(L"cmdCopy")]));
 }
 
@@ -502,7 +502,7 @@ bool MainWindow::Form_KeyDown(int keyCode, int shift) {
     handled = true;  // the focused box must not copy its own selection over the password
   }
   switch (WindowKeyActionFor(keyCode, shift)) {
-    case WindowKeyAction::ShowAbout: Check(AboutBox().Show(hwnd_, app_.Get(), L"", nullptr, kDedication)); return true;
+    case WindowKeyAction::ShowAbout: ThrowIfFailed(AboutBox().Show(hwnd_, app_.Get(), L"", nullptr, kDedication)); return true;
     case WindowKeyAction::OpenReadMe: {
       std::wstring readMe;
       if (const Status s = esOpenReadMeFile(hwnd_, &readMe); Failed(s)) throw RunTimeError(s, SystemErrorText(s, readMe));

@@ -34,13 +34,13 @@ class ComApartment {
 // Returns the program's owner window.
 HWND ModMain(MainWindow& frmMain) {
   std::wstring registeredPath;
-  Check(esRegisterAppPath(&registeredPath));
+  ThrowIfFailed(esRegisterAppPath(&registeredPath));
   InitCommonControls();
   VbBool inIde = kVbFalse;
-  Check(esIsInIDE(&inIde));
+  ThrowIfFailed(esIsInIDE(&inIde));
   HWND owner = nullptr;
-  Check(esGetThunderMainHandle(&owner));
-  if (!inIde) Check(asSetWindowResIconAll(owner, L"A_MAIN"));
+  ThrowIfFailed(esGetThunderMainHandle(&owner));
+  if (!inIde) ThrowIfFailed(asSetWindowResIconAll(owner, L"A_MAIN"));
   frmMain.Show(owner);
   return owner;
 }

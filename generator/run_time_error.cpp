@@ -1,11 +1,8 @@
 #include "run_time_error.h"
 
-#include <oleauto.h>
-
 #include <cstdio>
 
 #include "app_identity.h"
-#include "support/com_types.h"
 
 namespace orv::quorlet {
 
@@ -41,18 +38,6 @@ std::wstring SystemErrorText(HRESULT code, const std::wstring& subject) {
 }
 
 void Raise(HRESULT code) { throw RunTimeError(code, SystemErrorText(code)); }
-
-void CheckCom(HRESULT hr) {
-  if (SUCCEEDED(hr)) return;
-  ComPtr<IErrorInfo> info;
-  std::wstring description;
-  if (GetErrorInfo(0, info.Put()) == S_OK && info) {
-    Bstr text;
-    if (SUCCEEDED(info->GetDescription(text.Put())) && text.Get()) description.assign(text.Get(), text.Length());
-  }
-  if (description.empty()) description = SystemErrorText(hr);
-  throw RunTimeError(hr, std::move(description));
-}
 
 void EndWithError(HRESULT code, const std::wstring& description) {
   wchar_t number[64];

@@ -5,24 +5,15 @@
 #pragma once
 #include <windows.h>
 
-#include <exception>
 #include <string>
 
-#include "support/status.h"
+#include "support/errors.h"
 
 namespace orv::quorlet {
 
-class RunTimeError : public std::exception {
- public:
-  RunTimeError(HRESULT code, std::wstring description) : code_(code), description_(std::move(description)) {}
-  HRESULT Code() const { return code_; }
-  const std::wstring& Description() const { return description_; }
-  const char* what() const noexcept override { return "Quorlet run-time error"; }
-
- private:
-  HRESULT code_;
-  std::wstring description_;
-};
+// The program's run-time error is the library's error type; an empty
+// description stands for the system's text of the number.
+using RunTimeError = ComError;
 
 // The system's text for an error number, or an empty text. Its inserts
 // ("%1", "%1!s!") name `subject`, quoted, or an ellipsis when there is none:
@@ -31,22 +22,19 @@ std::wstring SystemErrorText(HRESULT code, const std::wstring& subject = {});
 std::wstring FillInserts(const std::wstring& text, const std::wstring& subject);
 
 [[noreturn]] void Raise(HRESULT code);
-inline void Check(Status status) {
-  if (Failed(status)) Raise(status);
-}
-// Takes the description the object left through IErrorInfo, when it left one.
-void CheckCom(HRESULT hr);
 
 // Shows the error report and ends the process; never returns.
 [[noreturn]] void EndWithError(HRESULT code, const std::wstring& description);
 
-// Runs a handler; a run-time error escaping it ends the program.
+// Runs a handler; a run-time error escaping it ends the program. The handler
+// starts with no error information on the thread (see ThrowIfFailed).
 template <class F>
 void RunGuarded(F&& handler) noexcept {
+  ClearErrorInfo();
   try {
     handler();
   } catch (const RunTimeError& e) {
-    EndWithError(e.Code(), e.Description());
+    EndWithError(e.hr(), e.description().empty() ? SystemErrorText(e.hr()) : e.description());
   } catch (const std::bad_alloc&) {
     EndWithError(E_OUTOFMEMORY, SystemErrorText(E_OUTOFMEMORY));
   } catch (...) {

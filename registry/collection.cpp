@@ -3,16 +3,12 @@
 #include <memory>
 
 #include "server/com_error.h"
-#include "server/ref_counted.h"
 #include "server/variant_args.h"
 
 namespace orv {
 namespace {
 
 constexpr wchar_t kSource[] = L"Collection";
-// The automation runtime's own errors for a bad index and a bad argument.
-constexpr HRESULT kSubscriptOutOfRange = static_cast<HRESULT>(0x800A0009);
-constexpr HRESULT kInvalidProcedureCall = static_cast<HRESULT>(0x800A0005);
 
 bool IsMissing(const VARIANT* v) { return !v || IsOmitted(*v); }
 
@@ -22,7 +18,7 @@ std::size_t Position(const VARIANT* index, std::size_t count, bool allowEnd) {
   Variant value;
   const VARIANT* held = Referent(*index);
   if (!held) throw ComError(E_INVALIDARG, L"The index could not be read.");
-  Check(VariantCopyInd(value.Get(), const_cast<VARIANT*>(held)), L"The index could not be read.");
+  ThrowIfFailed(VariantCopyInd(value.Get(), const_cast<VARIANT*>(held)), L"The index could not be read.");
   // A text index would be a key, and this collection has none.
   Variant n;
   if (V_VT(value.Get()) == VT_BSTR || FAILED(VariantChangeType(n.Get(), value.Get(), 0, VT_I4))) {
@@ -35,7 +31,7 @@ std::size_t Position(const VARIANT* index, std::size_t count, bool allowEnd) {
 }
 
 // Snapshot enumerator for For Each.
-class ItemEnumerator final : public RefCounted<IEnumVARIANT> {
+class ItemEnumerator final : public ComObject<module::Counted, IEnumVARIANT> {
  public:
   ItemEnumerator(std::shared_ptr<const std::vector<Variant>> items, std::size_t pos)
       : items_(std::move(items)), pos_(pos) {}
@@ -65,8 +61,13 @@ class ItemEnumerator final : public RefCounted<IEnumVARIANT> {
   }
   STDMETHODIMP Clone(IEnumVARIANT** out) override {
     if (!out) return E_POINTER;
-    *out = new (std::nothrow) ItemEnumerator(items_, pos_);
-    return *out ? S_OK : E_OUTOFMEMORY;
+    *out = nullptr;
+    try {
+      *out = MakeObject<ItemEnumerator>(items_, pos_).Detach();
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
+    return S_OK;
   }
 
  private:
@@ -76,7 +77,7 @@ class ItemEnumerator final : public RefCounted<IEnumVARIANT> {
 
 }  // namespace
 
-ComPtr<Collection> Collection::Create() { return ComPtr<Collection>::Attach(new Collection()); }
+ComPtr<Collection> Collection::Create() { return MakeObject<Collection>(); }
 
 void Collection::Append(IDispatch* item) {
   Variant v;
@@ -109,7 +110,7 @@ STDMETHODIMP Collection::Add(VARIANT* Item, VARIANT* Key, VARIANT* Before, VARIA
     Variant v;
     const VARIANT* item = Referent(*Item);
     if (!item) throw ComError(E_INVALIDARG, L"The item could not be read.");
-    Check(VariantCopyInd(v.Get(), const_cast<VARIANT*>(item)), L"The item could not be copied.");
+    ThrowIfFailed(VariantCopyInd(v.Get(), const_cast<VARIANT*>(item)), L"The item could not be copied.");
     items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(v));
     return S_OK;
   });
@@ -140,7 +141,7 @@ STDMETHODIMP Collection::_NewEnum(IUnknown** ppunk) {
       if (HRESULT hr = VariantCopy(copy.Get(), const_cast<VARIANT*>(item.Get())); FAILED(hr)) return hr;
       snapshot->push_back(std::move(copy));
     }
-    *ppunk = new ItemEnumerator(std::move(snapshot), 0);
+    *ppunk = MakeObject<ItemEnumerator>(std::move(snapshot), 0).Detach();
     return S_OK;
   });
 }

@@ -23,6 +23,8 @@ class Collection final : public DispatchObject<_Collection> {
   STDMETHODIMP _NewEnum(IUnknown** ppunk) override;
 
  private:
+  template <class T, class... Args>
+  friend ComPtr<T> MakeObject(Args&&... args);
   Collection() = default;
   std::vector<Variant> items_;
 };

@@ -12,7 +12,7 @@ namespace orv {
 HRESULT OrvRegistry2::Create(ComPtr<OrvRegistry2>* out) {
   VbBool unicode = kVbFalse;
   if (Status s = esIsUnicodeAvailable(&unicode); Failed(s)) return s;
-  ComPtr<OrvRegistry2> obj = ComPtr<OrvRegistry2>::Attach(new OrvRegistry2());
+  ComPtr<OrvRegistry2> obj = MakeObject<OrvRegistry2>();
   obj->useUnicode_ = unicode;
   *out = std::move(obj);
   return S_OK;
@@ -21,7 +21,7 @@ HRESULT OrvRegistry2::Create(ComPtr<OrvRegistry2>* out) {
 HRESULT CreateOrvRegistry2Instance(REFIID iid, void** out) {
   return ComBoundary(IID__orvRegistry2, OrvRegistry2::kErrorSource, [&] {
     ComPtr<OrvRegistry2> obj;
-    Check(OrvRegistry2::Create(&obj), L"The registry object could not be created.");
+    ThrowIfFailed(OrvRegistry2::Create(&obj), L"The registry object could not be created.");
     return obj->QueryInterface(iid, out);
   });
 }

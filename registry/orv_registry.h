@@ -50,6 +50,8 @@ class OrvRegistry2 final : public DispatchObject<_orvRegistry2> {
   std::span<const std::wstring_view> UnsignedEnumerations() const override;
 
  private:
+  template <class T, class... Args>
+  friend ComPtr<T> MakeObject(Args&&... args);
   OrvRegistry2() = default;
   static HKEY Root(RegistryRoot2_Const root);
   // A new record, or nullptr when the bytes do not convert for the type.

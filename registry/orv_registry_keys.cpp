@@ -94,8 +94,7 @@ STDMETHODIMP OrvRegistry2::GetValues(RegistryRoot2_Const RegistryRoot, BSTR SubK
       } else {
         Variant null;
         V_VT(null.Get()) = VT_NULL;
-        Check(RegValueRecord::Create(entry.name.c_str(), type, std::move(null), &item),
-              L"A value record could not be made.");
+        item = RegValueRecord::Create(entry.name.c_str(), type, std::move(null));
       }
       items->Append(item ? AsDispatch(item.Get()) : nullptr);
     }
@@ -118,9 +117,7 @@ STDMETHODIMP OrvRegistry2::GetSubKeys(RegistryRoot2_Const RegistryRoot, BSTR Sub
 
     ComPtr<Collection> items = Collection::Create();
     for (const reg::SubKeyEntry& entry : subKeys.items) {
-      ComPtr<RegKeyRecord> item;
-      Check(RegKeyRecord::Create(entry.name.c_str(), entry.lastWrite, entry.keyClass.c_str(), &item),
-            L"A key record could not be made.");
+      ComPtr<RegKeyRecord> item = RegKeyRecord::Create(entry.name.c_str(), entry.lastWrite, entry.keyClass.c_str());
       items->Append(AsDispatch(item.Get()));
     }
     *ret = items.Detach();
@@ -142,9 +139,8 @@ STDMETHODIMP OrvRegistry2::GetKey(RegistryRoot2_Const RegistryRoot, BSTR SubKey,
     if (Track(key.QueryClass(&keyClass, &lastWrite)) != ERROR_SUCCESS) return S_OK;
     // The name as the caller spelled it, not as the registry stores it.
     std::wstring name;
-    Check(esGetFileName(path, 0, &name), L"The key name could not be taken from the path.");
-    ComPtr<RegKeyRecord> item;
-    Check(RegKeyRecord::Create(name.c_str(), lastWrite, keyClass.c_str(), &item), L"A key record could not be made.");
+    ThrowIfFailed(esGetFileName(path, 0, &name), L"The key name could not be taken from the path.");
+    ComPtr<RegKeyRecord> item = RegKeyRecord::Create(name.c_str(), lastWrite, keyClass.c_str());
     *ret = item.Detach();
     return S_OK;
   });

@@ -20,17 +20,15 @@ ComPtr<RegValueRecord> OrvRegistry2::BytesToRegValue(const std::wstring& name, L
                                                      DWORD count) const {
   Variant data;
   if (!reg::Decode(Wide(), type, bytes, count, data.Get())) return {};
-  ComPtr<RegValueRecord> record;
-  Check(RegValueRecord::Create(name.c_str(), type, std::move(data), &record), L"The value record could not be made.");
-  return record;
+  return RegValueRecord::Create(name.c_str(), type, std::move(data));
 }
 
 STDMETHODIMP OrvRegistry2::SetValue(RegistryRoot2_Const RegistryRoot, BSTR SubKey, BSTR ValueName,
                                     RegistryDataType2_Const ValueDataType, VARIANT ValueData,
                                     VARIANT_BOOL* lpKeyAlreadyExist, VARIANT_BOOL* ret) {
-  if (!ret) return E_POINTER;
-  *ret = VARIANT_FALSE;
   return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
+    if (!ret) return E_POINTER;
+    *ret = VARIANT_FALSE;
     // Rejected data touches neither the registry nor LastRegError.
     if (IsOmitted(ValueData)) return S_OK;
     reg::StoredValue value{static_cast<DWORD>(ValueDataType), {}};
@@ -55,9 +53,9 @@ STDMETHODIMP OrvRegistry2::SetValue(RegistryRoot2_Const RegistryRoot, BSTR SubKe
 }
 
 STDMETHODIMP OrvRegistry2::GetValue(RegistryRoot2_Const RegistryRoot, BSTR SubKey, BSTR ValueName, _RegValue** ret) {
-  if (!ret) return E_POINTER;
-  *ret = nullptr;
   return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
+    if (!ret) return E_POINTER;
+    *ret = nullptr;
     const std::wstring name = Text(ValueName);
     reg::RegistryKey key;
     reg::StoredValue value;
@@ -75,9 +73,9 @@ STDMETHODIMP OrvRegistry2::GetValue(RegistryRoot2_Const RegistryRoot, BSTR SubKe
 
 STDMETHODIMP OrvRegistry2::DeleteValue(RegistryRoot2_Const RegistryRoot, BSTR SubKey, BSTR ValueName,
                                        VARIANT_BOOL* ret) {
-  if (!ret) return E_POINTER;
-  *ret = VARIANT_FALSE;
   return ComBoundary(IID__orvRegistry2, kErrorSource, [&]() -> HRESULT {
+    if (!ret) return E_POINTER;
+    *ret = VARIANT_FALSE;
     reg::RegistryKey key;
     if (Track(reg::RegistryKey::Open(Wide(), Root(RegistryRoot), Text(SubKey), KEY_SET_VALUE, &key)) !=
         ERROR_SUCCESS) {

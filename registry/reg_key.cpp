@@ -1,20 +1,16 @@
 #include "registry/reg_key.h"
 
-#include "support/text_routines.h"
-
 namespace orv {
 
-HRESULT RegKeyRecord::Create(const wchar_t* name, const FILETIME& lastWrite, const wchar_t* keyClass,
-                             ComPtr<RegKeyRecord>* out) {
-  ComPtr<RegKeyRecord> r = ComPtr<RegKeyRecord>::Attach(new RegKeyRecord());
+ComPtr<RegKeyRecord> RegKeyRecord::Create(const wchar_t* name, const FILETIME& lastWrite, const wchar_t* keyClass) {
+  ComPtr<RegKeyRecord> r = MakeObject<RegKeyRecord>();
   // The registry reports UTC; the date stays in UTC.
   SYSTEMTIME st{};
   DATE date = 0;
   if (FileTimeToSystemTime(&lastWrite, &st) && SystemTimeToVariantTime(&st, &date)) r->lastWriteTime_ = date;
-  if (Status s = asGetStringFromPointerW(name, &r->name_); Failed(s)) return s;
-  if (Status s = asGetStringFromPointerW(keyClass, &r->keyClass_); Failed(s)) return s;
-  *out = std::move(r);
-  return S_OK;
+  r->name_ = name ? name : L"";
+  r->keyClass_ = keyClass ? keyClass : L"";
+  return r;
 }
 
 STDMETHODIMP RegKeyRecord::get_KeyClass(BSTR* ret) {

@@ -2,17 +2,14 @@
 
 #include <utility>
 
-#include "support/text_routines.h"
-
 namespace orv {
 
-HRESULT RegValueRecord::Create(const wchar_t* name, LONG type, Variant data, ComPtr<RegValueRecord>* out) {
-  ComPtr<RegValueRecord> r = ComPtr<RegValueRecord>::Attach(new RegValueRecord());
-  if (Status s = asGetStringFromPointerW(name, &r->name_); Failed(s)) return s;
+ComPtr<RegValueRecord> RegValueRecord::Create(const wchar_t* name, LONG type, Variant data) {
+  ComPtr<RegValueRecord> r = MakeObject<RegValueRecord>();
+  r->name_ = name ? name : L"";
   r->type_ = type;
   r->data_ = std::move(data);
-  *out = std::move(r);
-  return S_OK;
+  return r;
 }
 
 STDMETHODIMP RegValueRecord::get_Data(VARIANT* ret) {

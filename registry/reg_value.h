@@ -12,13 +12,15 @@ class RegValueRecord final : public DispatchObject<_RegValue> {
   // The library-internal initializer: the name is cut at its first NUL and
   // the data taken over, not copied (a string or an array would be made
   // twice per value). Not reachable through any interface.
-  static HRESULT Create(const wchar_t* name, LONG type, Variant data, ComPtr<RegValueRecord>* out);
+  static ComPtr<RegValueRecord> Create(const wchar_t* name, LONG type, Variant data);
 
   STDMETHODIMP get_Data(VARIANT* ret) override;
   STDMETHODIMP get_DataType(RegistryDataType2_Const* ret) override;
   STDMETHODIMP get_Name(BSTR* ret) override;
 
  private:
+  template <class T, class... Args>
+  friend ComPtr<T> MakeObject(Args&&... args);
   RegValueRecord() = default;
   Variant data_;
   LONG type_ = 0;

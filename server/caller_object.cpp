@@ -35,23 +35,30 @@ struct Member {
   DISPID id = DISPID_UNKNOWN;
 };
 
+// A caller's object reports through EXCEPINFO; whatever error information a
+// failed call also left is dropped, so no later failure mistakes it for its own.
+HRESULT Forgetting(HRESULT hr) {
+  if (FAILED(hr)) ClearErrorInfo();
+  return hr;
+}
+
 HRESULT FindMember(IDispatch* object, const wchar_t* name, Member* member) {
   if (SUCCEEDED(object->QueryInterface(__uuidof(IDispatchEx), reinterpret_cast<void**>(member->ex.Put())))) {
     const Bstr n = MakeBstr(name);
     // VBScript names ignore case; JScript's may honour only an exact match.
-    HRESULT hr = member->ex->GetDispID(n.Get(), fdexNameCaseInsensitive, &member->id);
-    if (FAILED(hr)) hr = member->ex->GetDispID(n.Get(), fdexNameCaseSensitive, &member->id);
+    HRESULT hr = Forgetting(member->ex->GetDispID(n.Get(), fdexNameCaseInsensitive, &member->id));
+    if (FAILED(hr)) hr = Forgetting(member->ex->GetDispID(n.Get(), fdexNameCaseSensitive, &member->id));
     return hr;
   }
   member->ex.Reset();
   LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-  return object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &member->id);
+  return Forgetting(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &member->id));
 }
 
 HRESULT InvokeMember(IDispatch* object, const Member& m, WORD flags, DISPPARAMS* params, VARIANT* result,
                      ExcepInfo* excep) {
-  return m.ex ? m.ex->InvokeEx(m.id, LOCALE_USER_DEFAULT, flags, params, result, excep, nullptr)
-              : object->Invoke(m.id, IID_NULL, LOCALE_USER_DEFAULT, flags, params, result, excep, nullptr);
+  return Forgetting(m.ex ? m.ex->InvokeEx(m.id, LOCALE_USER_DEFAULT, flags, params, result, excep, nullptr)
+                         : object->Invoke(m.id, IID_NULL, LOCALE_USER_DEFAULT, flags, params, result, excep, nullptr));
 }
 
 // The object's own error, as a late-bound caller would see it.
@@ -103,7 +110,7 @@ HWND ReadWindowHandle(IDispatch* object, const wchar_t* objectName, const wchar_
   ReadPropertyByName(object, objectName, name, value.Get());
   VARIANT* v = value.Get();
   if (V_VT(v) & VT_BYREF) {  // a property that hands back a reference: take its value
-    Check(VariantCopyInd(v, v), L"The window handle could not be read.");
+    ThrowIfFailed(VariantCopyInd(v, v), L"The window handle could not be read.");
   }
   switch (V_VT(v)) {
     case VT_I1: return Handle32(V_I1(v));

@@ -3,12 +3,12 @@
 #include <new>
 
 #include "server/module.h"
-#include "server/ref_counted.h"
+#include "support/com_object.h"
 
 namespace orv {
 namespace {
 
-class ClassFactory final : public RefCounted<IClassFactory> {
+class ClassFactory final : public ComObject<module::Counted, IClassFactory> {
  public:
   explicit ClassFactory(CreateInstanceFn create) : create_(create) {}
 
@@ -33,11 +33,11 @@ class ClassFactory final : public RefCounted<IClassFactory> {
 }  // namespace
 
 HRESULT CreateClassFactory(CreateInstanceFn create, REFIID iid, void** out) {
-  auto* factory = new (std::nothrow) ClassFactory(create);
-  if (!factory) return E_OUTOFMEMORY;
-  const HRESULT hr = factory->QueryInterface(iid, out);
-  factory->Release();
-  return hr;
+  try {
+    return MakeObject<ClassFactory>(create)->QueryInterface(iid, out);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
 }
 
 }  // namespace orv

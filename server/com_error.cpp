@@ -6,17 +6,6 @@
 
 namespace orv {
 
-void CheckCall(HRESULT hr, const wchar_t* what) {
-  if (SUCCEEDED(hr)) return;
-  std::wstring description = what;
-  ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, info.Put()) == S_OK && info) {
-    Bstr text;
-    if (SUCCEEDED(info->GetDescription(text.Put())) && text.Length() > 0) description = Text(text.Get());
-  }
-  throw ComError(hr, description);
-}
-
 HRESULT ReportError(HRESULT hr, const std::wstring& description, REFIID iid, const wchar_t* source) {
   ComPtr<ICreateErrorInfo> create;
   if (SUCCEEDED(CreateErrorInfo(create.Put()))) {

@@ -1,6 +1,6 @@
-// The base every automation class of the library reuses: reference counting,
-// IDispatch served from the type library, ISupportErrorInfo, and the module's
-// count of live objects.
+// The base every automation class of the library reuses: IDispatch served
+// from the type library and ISupportErrorInfo, on the one COM object base,
+// counted as a live object of the module.
 #pragma once
 #include <windows.h>
 #include <oaidl.h>
@@ -10,37 +10,14 @@
 
 #include "server/module.h"
 #include "server/script_arguments.h"
+#include "support/com_object.h"
 #include "support/com_types.h"
 
 namespace orv {
 
 template <class Itf>
-class DispatchObject : public Itf, public ISupportErrorInfo {
+class DispatchObject : public ComObject<module::Counted, Itf, ISupportErrorInfo> {
  public:
-  DispatchObject(const DispatchObject&) = delete;
-  DispatchObject& operator=(const DispatchObject&) = delete;
-
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(Itf) || AnswersAlso(riid)) {
-      *ppv = static_cast<Itf*>(this);
-    } else if (riid == IID_ISupportErrorInfo) {
-      *ppv = static_cast<ISupportErrorInfo*>(this);
-    } else {
-      return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG r = InterlockedDecrement(&refs_);
-    if (r == 0) delete this;
-    return static_cast<ULONG>(r);
-  }
-
   // IDispatch
   STDMETHODIMP GetTypeInfoCount(UINT* count) override {
     if (!count) return E_POINTER;
@@ -51,44 +28,49 @@ class DispatchObject : public Itf, public ISupportErrorInfo {
     if (!info) return E_POINTER;
     *info = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
-    ITypeInfo* cached = nullptr;
-    if (HRESULT hr = TypeInfo(&cached); FAILED(hr)) return hr;
-    cached->AddRef();
-    *info = cached;
+    const InterfaceInfo* cached = nullptr;
+    if (HRESULT hr = Cached(&cached); FAILED(hr)) return hr;
+    *info = cached->typeInfo.Get();
+    (*info)->AddRef();
     return S_OK;
   }
   STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    ITypeInfo* info = nullptr;
-    if (HRESULT hr = TypeInfo(&info); FAILED(hr)) return hr;
-    return DispGetIDsOfNames(info, names, count, ids);
+    const InterfaceInfo* cached = nullptr;
+    if (HRESULT hr = Cached(&cached); FAILED(hr)) return hr;
+    return DispGetIDsOfNames(cached->typeInfo.Get(), names, count, ids);
   }
   STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
                       UINT* argErr) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    ITypeInfo* info = nullptr;
-    if (HRESULT hr = TypeInfo(&info); FAILED(hr)) return hr;
+    const InterfaceInfo* cached = nullptr;
+    if (HRESULT hr = Cached(&cached); FAILED(hr)) return hr;
+    ITypeInfo* info = cached->typeInfo.Get();
     DISPPARAMS none{};
     if (!params) params = &none;
     // A get of a method that needs no argument is a call, as automation
     // objects conventionally answer it.
-    if (flags == DISPATCH_PROPERTYGET && IsCallableWithoutArguments(info, id)) flags |= DISPATCH_METHOD;
+    if (flags == DISPATCH_PROPERTYGET && cached->members.IsCallableWithoutArguments(id)) flags |= DISPATCH_METHOD;
     // Arrays that point nowhere, or more names than arguments, are refused
     // here: the type library's Invoke would read through them and crash.
     if ((params->cArgs > 0 && !params->rgvarg) || (params->cNamedArgs > 0 && !params->rgdispidNamedArgs) ||
         params->cNamedArgs > params->cArgs) {
       return E_INVALIDARG;
     }
+    const MemberRule* member = cached->members.Find(id, flags);
+    // A member not found is the type library's Invoke to answer.
+    if (!member || params->cArgs == 0) {
+      return info->Invoke(static_cast<Itf*>(this), id, flags, params, result, excep, argErr);
+    }
     // Wine's Invoke would call with the first arguments and drop the rest.
-    if (HasTooManyArguments(info, id, flags, params->cArgs)) return DISP_E_BADPARAMCOUNT;
+    if (HasTooManyArguments(*member, params->cArgs)) return DISP_E_BADPARAMCOUNT;
     // Wine's Invoke passes over a name that is no parameter; Windows' refuses it.
-    if (UINT named = 0; NamesNoParameter(info, id, flags, *params, &named)) {
+    if (UINT named = 0; NamesNoParameter(*member, flags, *params, &named)) {
       if (argErr) *argErr = named;
       return DISP_E_PARAMNOTFOUND;
     }
-    if (params->cArgs == 0) return info->Invoke(static_cast<Itf*>(this), id, flags, params, result, excep, argErr);
     try {
-      ScriptArguments args(info, id, flags, *params, UnsignedEnumerations());
+      ScriptArguments args(*member, *params);
       // Callers learn from puArgErr which argument was wrong. Windows' Invoke
       // names it; Wine's leaves it as it was, so we name it ourselves then.
       constexpr UINT kUnnamed = ~0u;
@@ -97,9 +79,7 @@ class DispatchObject : public Itf, public ISupportErrorInfo {
       const HRESULT hr = info->Invoke(static_cast<Itf*>(this), id, flags, args.Get(), result, excep, argErr);
       if (argErr && *argErr == kUnnamed) {
         *argErr = callers;
-        if (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND) {
-          FindBadArgument(info, id, flags, *args.Get(), hr, argErr);
-        }
+        if (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND) FindBadArgument(*member, *args.Get(), hr, argErr);
       }
       return hr;
     } catch (const std::bad_alloc&) {
@@ -113,8 +93,12 @@ class DispatchObject : public Itf, public ISupportErrorInfo {
   }
 
  protected:
-  DispatchObject() { module::ObjectCreated(); }
-  virtual ~DispatchObject() { module::ObjectDestroyed(); }
+  DispatchObject() = default;
+
+  void* Find(REFIID riid) override {
+    if (riid == IID_IDispatch || AnswersAlso(riid)) return static_cast<Itf*>(this);
+    return ComObject<module::Counted, Itf, ISupportErrorInfo>::Find(riid);
+  }
 
   // Further interface identifiers answered with the same interface.
   virtual bool AnswersAlso(REFIID) const { return false; }
@@ -124,30 +108,12 @@ class DispatchObject : public Itf, public ISupportErrorInfo {
   virtual std::span<const std::wstring_view> UnsignedEnumerations() const { return {}; }
 
  private:
-  // The interface's type information, fetched once per process and kept
-  // (borrowed: the caller does not release it).
-  static HRESULT TypeInfo(ITypeInfo** borrowed) {
-    static ITypeInfo* cached = nullptr;
-    void** slot = reinterpret_cast<void**>(&cached);
-    auto* info = static_cast<ITypeInfo*>(InterlockedCompareExchangePointer(slot, nullptr, nullptr));
-    if (!info) {
-      if (HRESULT hr = module::LoadTypeInfo(__uuidof(Itf), &info); FAILED(hr)) return hr;
-      if (void* won = InterlockedCompareExchangePointer(slot, info, nullptr)) {
-        info->Release();
-        info = static_cast<ITypeInfo*>(won);
-      }
-    }
-    *borrowed = info;
-    return S_OK;
+  // The interface's type information and member table, loaded at the first
+  // call that needs them (borrowed: kept until the module can unload).
+  HRESULT Cached(const InterfaceInfo** out) const {
+    static InterfaceInfo* slot = nullptr;
+    return module::CachedInterface(__uuidof(Itf), UnsignedEnumerations(), &slot, out);
   }
-
-  LONG refs_ = 1;
 };
-
-// Creates an object with one reference held by the returned pointer.
-template <class T, class... Args>
-ComPtr<T> MakeObject(Args&&... args) {
-  return ComPtr<T>::Attach(new T(std::forward<Args>(args)...));
-}
 
 }  // namespace orv

@@ -13,19 +13,18 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include <span>
-#include <string_view>
 #include <vector>
+
+#include "server/member_table.h"
 
 namespace orv {
 
 class ScriptArguments {
  public:
-  // The arguments of a call of `id`, each typed by-reference parameter given
-  // a reference of its own type: to the script's variable where there is
-  // one (so the method writes into it), else to a temporary.
-  ScriptArguments(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params,
-                  std::span<const std::wstring_view> unsignedEnums);
+  // The arguments of a call of `member`, each typed by-reference parameter
+  // given a reference of its own type: to the script's variable where there
+  // is one (so the method writes into it), else to a temporary.
+  ScriptArguments(const MemberRule& member, const DISPPARAMS& params);
   ScriptArguments(const ScriptArguments&) = delete;
   ScriptArguments& operator=(const ScriptArguments&) = delete;
   ~ScriptArguments();
@@ -34,8 +33,13 @@ class ScriptArguments {
 
  private:
   void Adapt(VARIANT& arg, VARTYPE target, std::size_t index);
+  bool LendObject(VARIANT& arg, std::size_t index);
+  void ReferToVariable(VARIANT& arg, VARTYPE target);
+  void LendFlag(VARIANT& arg, std::size_t index);
+  VARIANT& Own(std::size_t index);
+  void Temporaries();
 
-  std::vector<VARIANT> args_;        // shallow copies of the caller's: they own nothing
+  std::vector<VARIANT> args_;        // shallow copies of the caller's, once one changes: they own nothing
   std::vector<VARIANT_BOOL> flags_;  // temporaries for flags passed by value
   // Temporaries for objects passed by value or as null, each holding its own
   // reference (or what the method left there instead).
@@ -43,26 +47,24 @@ class ScriptArguments {
   DISPPARAMS params_;
 };
 
-// Whether a named argument of a call of `id` names no parameter (nor, for a
-// put, the new value); *index is then its place in `params.rgvarg`.
-bool NamesNoParameter(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params, UINT* index);
+// Whether a named argument of a call of `member` names no parameter (nor, for
+// a put, the new value); *index is then its place in `params.rgvarg`.
+bool NamesNoParameter(const MemberRule& member, WORD flags, const DISPPARAMS& params, UINT* index);
 
 // The index in `params.rgvarg` of the argument for which the type library's
-// Invoke of `id` answered `hr` (DISP_E_TYPEMISMATCH or DISP_E_PARAMNOTFOUND),
-// found as Invoke checks them: the parameters in declaration order, the
-// first whose argument is left out where it is required or, for a type
-// mismatch, does not coerce to the parameter's type. False, with *index
-// untouched, when none is to blame.
-bool FindBadArgument(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params, HRESULT hr, UINT* index);
+// Invoke of `member` answered `hr` (DISP_E_TYPEMISMATCH or
+// DISP_E_PARAMNOTFOUND), found as Invoke checks them: the parameters in
+// declaration order, the first whose argument is left out where it is
+// required or, for a type mismatch, does not coerce to the parameter's type.
+// False, with *index untouched, when none is to blame.
+bool FindBadArgument(const MemberRule& member, const DISPPARAMS& params, HRESULT hr, UINT* index);
 
-// Whether a property get of `id` should be served as a call: the member is
-// a method that needs no argument (JScript reads `c.Count` as a get).
-bool IsCallableWithoutArguments(ITypeInfo* info, DISPID id);
-
-// Whether a call of `id` as `flags` passes more arguments than the member
-// declares, its return value and locale aside. False for a member not found
-// and for a property get, whose further arguments index the value it gets.
-bool HasTooManyArguments(ITypeInfo* info, DISPID id, WORD flags, UINT count);
+// Whether a call as `flags` passes more arguments than the member declares,
+// its return value and locale aside. False for a property get, whose further
+// arguments index the value it gets.
+inline bool HasTooManyArguments(const MemberRule& member, UINT count) {
+  return member.kind != INVOKE_PROPERTYGET && count > member.declared;
+}
 
 // A whole number from 0 to 2^32 - 1 held in a numeric VARIANT (through
 // script references) as the same 32-bit pattern; false for anything else.

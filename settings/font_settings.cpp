@@ -92,7 +92,7 @@ class CallerFont {
   Variant Read(const FontProperty& p) const {
     Variant v;
     if (ifont_) {
-      CheckCall(p.viaIFont(ifont_.Get(), v.Get()), Describe(p, L" failed.").c_str());
+      ThrowIfFailed(p.viaIFont(ifont_.Get(), v.Get()), Describe(p, L" failed.").c_str());
       return v;
     }
     ReadPropertyByName(font_, argName_, p.name, v.Put());
@@ -147,14 +147,14 @@ LONGLONG ToLargeInteger(double value) {
   if (const Status s = asDoubleToLargeInteger(value, &out); s == kOverflow) {
     ThrowOverflow();
   } else {
-    Check(s, L"The font size could not be converted.");
+    ThrowIfFailed(s, L"The font size could not be converted.");
   }
   return out;
 }
 
 SHORT LowWord(const Variant& v) {
   std::int16_t out = 0;
-  Check(esLoWord(V_I4(v.Get()), &out), L"The low word of a font value could not be taken.");
+  ThrowIfFailed(esLoWord(V_I4(v.Get()), &out), L"The low word of a font value could not be taken.");
   return out;
 }
 
@@ -174,7 +174,7 @@ ComPtr<IFontDisp> OrvOrvaneSettings2::LoadFontFrom(const SettingScope& scope, IF
   const bool created = !font;
   if (created) {
     ComPtr<IFontDisp> fresh;
-    CheckCall(CoCreateInstance(CLSID_StdFont, nullptr, CLSCTX_INPROC_SERVER, IID_IFontDisp,
+    ThrowIfFailed(CoCreateInstance(CLSID_StdFont, nullptr, CLSCTX_INPROC_SERVER, IID_IFontDisp,
                                reinterpret_cast<void**>(fresh.Put())),
               L"A new standard font object could not be created.");
     if (defaultFont) *defaultFont = fresh.CopyOut();  // the caller's variable gets it

@@ -17,7 +17,6 @@ namespace {
 constexpr ULONG kRecordSize = 44;
 static_assert(sizeof(WINDOWPLACEMENT) == kRecordSize, "the stored record is the structure itself");
 
-constexpr HRESULT kDivByZero = static_cast<HRESULT>(0x800A000B);  // "Division by zero"
 
 HWND FormWindow(IDispatch* form) { return ReadWindowHandle(form, L"FormObject", L"hWnd"); }
 
@@ -86,7 +85,7 @@ void LoadPlacement(const SettingsCore& core, SettingScope scope, BSTR valueName,
   WINDOWPLACEMENT placement;
   if (!found || !StoredRecord(*stored.Get(), &placement)) return;
 
-  Check(esNormalizeRect(&placement.rcNormalPosition), L"The window position could not be fitted to the screen.");
+  ThrowIfFailed(esNormalizeRect(&placement.rcNormalPosition), L"The window position could not be fitted to the screen.");
   if (minimized) placement.showCmd = SW_MINIMIZE;
   RECT& r = placement.rcNormalPosition;
   if (fixedWidth > 0) r.right = Add(r.left, fixedWidth);
@@ -110,8 +109,8 @@ LONG FixedPixels(float twips, float twipsPerPixel) {
 void LoadPlacement(const SettingsCore& core, SettingScope scope, BSTR valueName, IDispatch* form, bool minimized,
                    float fixedWidth, float fixedHeight, bool* success) {
   float perPixelX = 0, perPixelY = 0;
-  Check(esScreenTwipsPerPixelX(&perPixelX), L"The screen's twips per pixel could not be read.");
-  Check(esScreenTwipsPerPixelY(&perPixelY), L"The screen's twips per pixel could not be read.");
+  ThrowIfFailed(esScreenTwipsPerPixelX(&perPixelX), L"The screen's twips per pixel could not be read.");
+  ThrowIfFailed(esScreenTwipsPerPixelY(&perPixelY), L"The screen's twips per pixel could not be read.");
   const LONG height = FixedPixels(fixedHeight, perPixelY);
   const LONG width = FixedPixels(fixedWidth, perPixelX);
   LoadPlacement(core, std::move(scope), valueName, form, minimized, width, height, success);

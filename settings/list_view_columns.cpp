@@ -16,7 +16,6 @@
 namespace orv {
 namespace {
 
-constexpr HRESULT kObjectRequired = static_cast<HRESULT>(0x800A01A8);  // "Object required"
 
 std::wstring ColumnValueName(LONG column) { return L"Column " + std::to_wstring(column) + L" Width"; }
 
@@ -24,7 +23,7 @@ std::wstring ColumnValueName(LONG column) { return L"Column " + std::to_wstring(
 LONG ColumnCount(IDispatch* listView) {
   Variant headers;
   ReadPropertyByName(listView, L"ListViewObject", L"ColumnHeaders", headers.Get());
-  Check(VariantCopyInd(headers.Get(), headers.Get()), L"ListViewObject.ColumnHeaders could not be read.");
+  ThrowIfFailed(VariantCopyInd(headers.Get(), headers.Get()), L"ListViewObject.ColumnHeaders could not be read.");
   if (V_VT(headers.Get()) != VT_DISPATCH || !V_DISPATCH(headers.Get())) {
     throw ComError(kObjectRequired, L"ListViewObject.ColumnHeaders is no object with a Count.");
   }

@@ -11,14 +11,14 @@ const IID kIidOrvOrvaneSettings2V0 = {0xCCCCB5ED, 0x5749, 0x4676, {0xB4, 0x52, 0
 HRESULT OrvOrvaneSettings2::Create(ComPtr<OrvOrvaneSettings2>* out) {
   ComPtr<OrvRegistry2> registry;
   if (HRESULT hr = OrvRegistry2::Create(&registry); FAILED(hr)) return hr;
-  *out = ComPtr<OrvOrvaneSettings2>::Attach(new OrvOrvaneSettings2(std::move(registry)));
+  *out = MakeObject<OrvOrvaneSettings2>(std::move(registry));
   return S_OK;
 }
 
 HRESULT CreateOrvOrvaneSettings2Instance(REFIID iid, void** out) {
   return ComBoundary(IID__orvOrvaneSettings2, OrvOrvaneSettings2::kErrorSource, [&] {
     ComPtr<OrvOrvaneSettings2> obj;
-    Check(OrvOrvaneSettings2::Create(&obj), L"The settings object could not be created.");
+    ThrowIfFailed(OrvOrvaneSettings2::Create(&obj), L"The settings object could not be created.");
     return obj->QueryInterface(iid, out);
   });
 }

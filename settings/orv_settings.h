@@ -87,6 +87,8 @@ class OrvOrvaneSettings2 final : public DispatchObject<_orvOrvaneSettings2> {
   bool AnswersAlso(REFIID iid) const override;
 
  private:
+  template <class T, class... Args>
+  friend ComPtr<T> MakeObject(Args&&... args);
   explicit OrvOrvaneSettings2(ComPtr<OrvRegistry2> registry) : core_(std::move(registry)) {}
   // Runs a method body: errors thrown inside become the COM error of the call.
   template <class Body>

@@ -49,17 +49,17 @@ std::wstring FindPreviousVersion(bool wide, HKEY root, const std::wstring& appTi
   std::vector<std::wstring> candidates;
   for (const std::wstring& name : SubKeyNames(wide, root, ApplicationKeyPath(appTitle))) {
     std::wstring trimmed, version;
-    Check(asTrimEx(name, &trimmed), L"Trimming a key name failed.");
+    ThrowIfFailed(asTrimEx(name, &trimmed), L"Trimming a key name failed.");
     if (!StartsWithVersionWord(trimmed)) continue;
-    Check(asCutLeft(trimmed, static_cast<std::int32_t>(kVersionPrefixLength), &version), L"Cutting a key name failed.");
-    Check(asTrimEx(version, &version), L"Trimming a version text failed.");
+    ThrowIfFailed(asCutLeft(trimmed, static_cast<std::int32_t>(kVersionPrefixLength), &version), L"Cutting a key name failed.");
+    ThrowIfFailed(asTrimEx(version, &version), L"Trimming a version text failed.");
     candidates.push_back(std::move(version));
   }
   if (candidates.empty()) return {};
   SortVersionList(candidates);
 
   std::wstring current;
-  Check(asFormatVersionShort(major, minor, &current), L"The version numbers must not be negative.");
+  ThrowIfFailed(asFormatVersionShort(major, minor, &current), L"The version numbers must not be negative.");
   std::wstring newestOlder;
   for (const std::wstring& candidate : candidates) {
     if (CompareVersionText(current, candidate) == VersionOrder::kNewer) newestOlder = candidate;

@@ -99,7 +99,7 @@ SecretVariant StoredPassword(const SecretVariant& plain, const wchar_t* property
 // empty string when the text does not decode.
 SecretVariant LoadedPassword(const SecretVariant& stored) {
   Variant text;
-  Check(VariantChangeType(text.Get(), const_cast<VARIANT*>(stored.Get()), 0, VT_BSTR),
+  ThrowIfFailed(VariantChangeType(text.Get(), const_cast<VARIANT*>(stored.Get()), 0, VT_BSTR),
         L"The stored proxy password is not a text.");
   return SecretVariant::Text(DecodePassword(Text(V_BSTR(text.Get()))).view());
 }

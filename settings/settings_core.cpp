@@ -16,12 +16,11 @@
 namespace orv {
 namespace {
 
-constexpr HRESULT kObjectNotSet = static_cast<HRESULT>(0x800A005B);  // "Object variable not set"
 HKEY RootFor(bool user) { return user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
 
 std::wstring VersionText(LONG major, LONG minor) {
   std::wstring version;
-  Check(asFormatVersionShort(major, minor, &version), L"The version numbers must not be negative.");
+  ThrowIfFailed(asFormatVersionShort(major, minor, &version), L"The version numbers must not be negative.");
   return version;
 }
 
@@ -51,7 +50,7 @@ Variant DefaultValueFor(LONG settingType, const VARIANT& given) {
     return out;
   }
   if (!Referent(given)) throw ComError(E_INVALIDARG, L"Default is a reference that points nowhere.");
-  Check(VariantCopyInd(out.Get(), const_cast<VARIANT*>(&given)), L"The default value could not be copied.");
+  ThrowIfFailed(VariantCopyInd(out.Get(), const_cast<VARIANT*>(&given)), L"The default value could not be copied.");
   return out;
 }
 

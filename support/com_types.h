@@ -22,6 +22,9 @@ class ComPtr {
   }  // NOLINT: shares the reference
   ComPtr(const ComPtr& o) : ComPtr(o.p_) {}
   ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+  // Takes over a pointer to a class that implements T.
+  template <class U>
+  ComPtr(ComPtr<U>&& o) noexcept : p_(o.Detach()) {}  // NOLINT: as a T* takes a U*
   ~ComPtr() { Reset(); }
   ComPtr& operator=(ComPtr o) noexcept {
     std::swap(p_, o.p_);

@@ -67,6 +67,21 @@ TEST_F(Store, NegativeVersionIsRaisedWithADescription) {
   EXPECT_FALSE(KeyExists(kUser, AppKey(title_)));
 }
 
+// Error information an earlier call left on the caller's thread is never
+// taken for the cause of a later failure.
+TEST_F(Store, StaleErrorInfoOnTheThreadIsNotAMethodsDescription) {
+  PathOf(store_.Get(), Bstr(L"App").Get(), -1, 0, nullptr, E_INVALIDARG);
+  const std::wstring own = LastErrorDescription();
+  ComPtr<ICreateErrorInfo> create;
+  ASSERT_EQ(CreateErrorInfo(create.Put()), S_OK);
+  create->SetDescription(const_cast<LPOLESTR>(L"stale"));
+  ComPtr<IErrorInfo> stale;
+  ASSERT_EQ(create.As(&stale), S_OK);
+  SetErrorInfo(0, stale.Get());
+  PathOf(store_.Get(), Bstr(L"App").Get(), -1, 0, nullptr, E_INVALIDARG);
+  EXPECT_EQ(LastErrorDescription(), own);
+}
+
 TEST_F(Store, NullResultPointersGiveEPointerAndTouchNothing) {
   ComPtr<TestAppObject> app = TestAppObject::Make(title_, 1, 2);
   IDispatch* disp = app.Get();
