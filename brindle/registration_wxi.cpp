@@ -19,7 +19,8 @@ namespace {
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(n, '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
   return out;
@@ -48,8 +49,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   _setmode(_fileno(stdout), _O_BINARY);
   const orv::ServerTable& server = orv::BrindleServer();
-  std::string out = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-                    "<!-- Made by registration_wxi from Brindle0200's registration table. -->\n<Include>\n";
+  std::string out =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+      "<!-- Made by registration_wxi from Brindle0200's registration table. -->\n<Include>\n";
   // Uninstall removes each value and, with it, every key left empty: the
   // same trees DllUnregisterServer deletes.
   for (const orv::RegistryEntry& e : orv::RegistrationEntries(server, argv[2], argv[1])) {

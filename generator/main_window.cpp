@@ -502,10 +502,13 @@ bool MainWindow::Form_KeyDown(int keyCode, int shift) {
     handled = true;  // the focused box must not copy its own selection over the password
   }
   switch (WindowKeyActionFor(keyCode, shift)) {
-    case WindowKeyAction::ShowAbout: ThrowIfFailed(AboutBox().Show(hwnd_, app_.Get(), L"", nullptr, kDedication)); return true;
+    case WindowKeyAction::ShowAbout:
+      ThrowIfFailed(AboutBox().Show(hwnd_, app_.Get(), L"", nullptr, kDedication));
+      return true;
     case WindowKeyAction::OpenReadMe: {
       std::wstring readMe;
-      if (const Status s = esOpenReadMeFile(hwnd_, &readMe); Failed(s)) throw RunTimeError(s, SystemErrorText(s, readMe));
+      if (const Status s = esOpenReadMeFile(hwnd_, &readMe); Failed(s))
+        throw RunTimeError(s, SystemErrorText(s, readMe));
       return true;
     }
     case WindowKeyAction::Unload: Unload(); return true;

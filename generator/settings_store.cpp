@@ -35,7 +35,7 @@ std::int32_t SettingsSession::LoadLong(std::wstring_view valueName, std::int16_t
   VARIANT_BOOL success = VARIANT_FALSE;  // never looked at
   Variant result;
   ThrowIfFailed(store->LoadSetting2(subKey.Get(), name.Get(), sdtLong, *defaultArg.Get(), app.InOut(), VARIANT_TRUE,
-                               &success, result.Put()));
+                                    &success, result.Put()));
   if (HRESULT hr = VariantChangeType(result.Get(), result.Get(), 0, VT_I4); FAILED(hr)) Raise(hr);
   return V_I4(result.Get());
 }
@@ -49,8 +49,8 @@ void SettingsSession::SaveLong(std::wstring_view valueName, std::int32_t value) 
   ComPtr<IDispatch> app(app_);
   VARIANT_BOOL success = VARIANT_FALSE;
   VARIANT_BOOL saved = VARIANT_FALSE;  // neither is looked at: a failed write is the store's to report
-  ThrowIfFailed(store->SaveSetting2(subKey.Get(), name.Get(), sdtLong, *valueArg.Get(), app.InOut(), VARIANT_TRUE, &success,
-                               &saved));
+  ThrowIfFailed(store->SaveSetting2(subKey.Get(), name.Get(), sdtLong, *valueArg.Get(), app.InOut(), VARIANT_TRUE,
+                                    &success, &saved));
 }
 
 }  // namespace orv::quorlet

@@ -38,8 +38,8 @@ STDMETHODIMP OrvRegistry2::SetValue(RegistryRoot2_Const RegistryRoot, BSTR SubKe
 
     reg::RegistryKey key;
     DWORD disposition = 0;
-    if (Track(reg::RegistryKey::Create(Wide(), Root(RegistryRoot), Text(SubKey), KEY_SET_VALUE, &key,
-                                       &disposition)) != ERROR_SUCCESS) {
+    if (Track(reg::RegistryKey::Create(Wide(), Root(RegistryRoot), Text(SubKey), KEY_SET_VALUE, &key, &disposition)) !=
+        ERROR_SUCCESS) {
       return S_OK;
     }
     // An omitted flag may be NULL or point at garbage: write it, never read it.
@@ -77,8 +77,7 @@ STDMETHODIMP OrvRegistry2::DeleteValue(RegistryRoot2_Const RegistryRoot, BSTR Su
     if (!ret) return E_POINTER;
     *ret = VARIANT_FALSE;
     reg::RegistryKey key;
-    if (Track(reg::RegistryKey::Open(Wide(), Root(RegistryRoot), Text(SubKey), KEY_SET_VALUE, &key)) !=
-        ERROR_SUCCESS) {
+    if (Track(reg::RegistryKey::Open(Wide(), Root(RegistryRoot), Text(SubKey), KEY_SET_VALUE, &key)) != ERROR_SUCCESS) {
       return S_OK;
     }
     *ret = Track(key.DeleteValue(Text(ValueName))) == ERROR_SUCCESS ? VARIANT_TRUE : VARIANT_FALSE;

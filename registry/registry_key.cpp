@@ -119,8 +119,8 @@ Listing<SubKeyEntry> RegistryKey::SubKeys() const {
   list.items.reserve(info.subKeys);
   for (DWORD i = 0; i < info.subKeys; ++i) {
     SubKeyEntry entry;
-    list.status =
-        regapi::EnumKey(wide_, key_.Get(), i, nameCapacity, classCapacity, &entry.name, &entry.keyClass, &entry.lastWrite);
+    list.status = regapi::EnumKey(wide_, key_.Get(), i, nameCapacity, classCapacity, &entry.name, &entry.keyClass,
+                                  &entry.lastWrite);
     if (list.status == ERROR_NO_MORE_ITEMS) {
       list.status = ERROR_SUCCESS;
       break;

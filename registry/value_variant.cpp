@@ -151,7 +151,6 @@ namespace {
 
 // ---- Decoding ---------------------------------------------------------------
 
-
 std::optional<std::wstring> FromAnsi(const std::string& text) {
   if (text.size() > static_cast<std::size_t>(INT_MAX)) return std::nullopt;
   return regapi::FromAnsi(text.data(), text.size());

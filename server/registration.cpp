@@ -95,8 +95,8 @@ bool OtherViewRegisters(REFCLSID clsid) {
   const REGSAM view = OtherView();
   if (view == 0) return false;
   RegKeyHandle h;
-  return RegOpenKeyExW(HKEY_CLASSES_ROOT, (L"CLSID\\" + GuidText(clsid)).c_str(), 0, KEY_QUERY_VALUE | view,
-                       h.Put()) == ERROR_SUCCESS;
+  return RegOpenKeyExW(HKEY_CLASSES_ROOT, (L"CLSID\\" + GuidText(clsid)).c_str(), 0, KEY_QUERY_VALUE | view, h.Put()) ==
+         ERROR_SUCCESS;
 }
 
 std::wstring TypeLibKey(const ServerTable& server) { return L"TypeLib\\" + GuidText(*server.libid); }

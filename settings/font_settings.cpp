@@ -175,8 +175,8 @@ ComPtr<IFontDisp> OrvOrvaneSettings2::LoadFontFrom(const SettingScope& scope, IF
   if (created) {
     ComPtr<IFontDisp> fresh;
     ThrowIfFailed(CoCreateInstance(CLSID_StdFont, nullptr, CLSCTX_INPROC_SERVER, IID_IFontDisp,
-                               reinterpret_cast<void**>(fresh.Put())),
-              L"A new standard font object could not be created.");
+                                   reinterpret_cast<void**>(fresh.Put())),
+                  L"A new standard font object could not be created.");
     if (defaultFont) *defaultFont = fresh.CopyOut();  // the caller's variable gets it
     font = fresh.Get();
   }

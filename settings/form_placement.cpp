@@ -17,7 +17,6 @@ namespace {
 constexpr ULONG kRecordSize = 44;
 static_assert(sizeof(WINDOWPLACEMENT) == kRecordSize, "the stored record is the structure itself");
 
-
 HWND FormWindow(IDispatch* form) { return ReadWindowHandle(form, L"FormObject", L"hWnd"); }
 
 // An empty sub-key means the window's own name.
@@ -85,7 +84,8 @@ void LoadPlacement(const SettingsCore& core, SettingScope scope, BSTR valueName,
   WINDOWPLACEMENT placement;
   if (!found || !StoredRecord(*stored.Get(), &placement)) return;
 
-  ThrowIfFailed(esNormalizeRect(&placement.rcNormalPosition), L"The window position could not be fitted to the screen.");
+  ThrowIfFailed(esNormalizeRect(&placement.rcNormalPosition),
+                L"The window position could not be fitted to the screen.");
   if (minimized) placement.showCmd = SW_MINIMIZE;
   RECT& r = placement.rcNormalPosition;
   if (fixedWidth > 0) r.right = Add(r.left, fixedWidth);
@@ -99,8 +99,7 @@ LONG FixedPixels(float twips, float twipsPerPixel) {
   switch (TwipsToPixels(twips, twipsPerPixel, &pixels)) {
     case SizeFault::kNone: break;
     case SizeFault::kOverflow: ThrowOverflow();
-    case SizeFault::kDivisionByZero:
-      throw ComError(kDivByZero, L"The screen reports less than half a twip per pixel.");
+    case SizeFault::kDivisionByZero: throw ComError(kDivByZero, L"The screen reports less than half a twip per pixel.");
   }
   return pixels;
 }
@@ -143,8 +142,7 @@ HRESULT OrvOrvaneSettings2::LoadFormPlacementOf(const AppSource& app, BSTR subKe
   static_assert(std::is_same_v<Size, LONG> || std::is_same_v<Size, float>);
   return InScope(app, userSetting, subKey, [&](const SettingScope& scope) {
     return WithFlag(lpSuccess, [&](bool* ok) {
-      LoadPlacement(core_, scope, valueName, Object(form), setMinimized != VARIANT_FALSE, fixedWidth, fixedHeight,
-                    ok);
+      LoadPlacement(core_, scope, valueName, Object(form), setMinimized != VARIANT_FALSE, fixedWidth, fixedHeight, ok);
     });
   });
 }
@@ -182,16 +180,16 @@ STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacementPx2(BSTR SubKey, BSTR ValueNam
                                                       IDispatch** AppObject, VARIANT_BOOL SetMinimized, LONG FixedWidth,
                                                       LONG FixedHeight, VARIANT_BOOL UserSetting,
                                                       VARIANT_BOOL* lpSuccess) {
-  return LoadFormPlacementOf(AppSource(AppObject), SubKey, ValueName, FormObject, SetMinimized, FixedWidth,
-                             FixedHeight, UserSetting, lpSuccess);
+  return LoadFormPlacementOf(AppSource(AppObject), SubKey, ValueName, FormObject, SetMinimized, FixedWidth, FixedHeight,
+                             UserSetting, lpSuccess);
 }
 
 STDMETHODIMP OrvOrvaneSettings2::LoadFormPlacement2(BSTR SubKey, BSTR ValueName, IDispatch** FormObject,
                                                     IDispatch** AppObject, VARIANT_BOOL SetMinimized, float FixedWidth,
                                                     float FixedHeight, VARIANT_BOOL UserSetting,
                                                     VARIANT_BOOL* lpSuccess) {
-  return LoadFormPlacementOf(AppSource(AppObject), SubKey, ValueName, FormObject, SetMinimized, FixedWidth,
-                             FixedHeight, UserSetting, lpSuccess);
+  return LoadFormPlacementOf(AppSource(AppObject), SubKey, ValueName, FormObject, SetMinimized, FixedWidth, FixedHeight,
+                             UserSetting, lpSuccess);
 }
 
 }  // namespace orv

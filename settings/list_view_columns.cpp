@@ -16,7 +16,6 @@
 namespace orv {
 namespace {
 
-
 std::wstring ColumnValueName(LONG column) { return L"Column " + std::to_wstring(column) + L" Width"; }
 
 // "ColumnHeaders"."Count" of the control, as a 32-bit integer.

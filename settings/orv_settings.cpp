@@ -34,9 +34,9 @@ HRESULT OrvOrvaneSettings2::SettingPathOf(const AppSource& app, BSTR keyPath, BS
   });
 }
 
-HRESULT OrvOrvaneSettings2::LoadSettingOf(const AppSource& app, BSTR subKey, BSTR valueName,
-                                          SettingDataType_Const type, const VARIANT& defaultValue,
-                                          VARIANT_BOOL userSetting, VARIANT_BOOL* lpSuccess, VARIANT* ret) const {
+HRESULT OrvOrvaneSettings2::LoadSettingOf(const AppSource& app, BSTR subKey, BSTR valueName, SettingDataType_Const type,
+                                          const VARIANT& defaultValue, VARIANT_BOOL userSetting,
+                                          VARIANT_BOOL* lpSuccess, VARIANT* ret) const {
   const auto before = [&]() -> HRESULT {
     if (!ret) return E_POINTER;
     VariantInit(ret);
@@ -52,9 +52,9 @@ HRESULT OrvOrvaneSettings2::LoadSettingOf(const AppSource& app, BSTR subKey, BST
 }
 
 // The "2" form's result repeats the success flag; the plain form has none.
-HRESULT OrvOrvaneSettings2::SaveSettingOf(const AppSource& app, BSTR subKey, BSTR valueName,
-                                          SettingDataType_Const type, const VARIANT& value, VARIANT_BOOL userSetting,
-                                          VARIANT_BOOL* lpSuccess, VARIANT_BOOL* ret) const {
+HRESULT OrvOrvaneSettings2::SaveSettingOf(const AppSource& app, BSTR subKey, BSTR valueName, SettingDataType_Const type,
+                                          const VARIANT& value, VARIANT_BOOL userSetting, VARIANT_BOOL* lpSuccess,
+                                          VARIANT_BOOL* ret) const {
   const auto before = [&] {
     SetFlag(ret, false);
     return S_OK;
@@ -79,8 +79,8 @@ STDMETHODIMP OrvOrvaneSettings2::GetSettingPath2(IDispatch** AppObject, BSTR Key
 STDMETHODIMP OrvOrvaneSettings2::LoadSetting(BSTR SubKey, BSTR ValueName, SettingDataType_Const ValueDataType,
                                              VARIANT Default, BSTR AppTitle, LONG VerMajor, LONG VerMinor,
                                              VARIANT_BOOL UserSetting, VARIANT_BOOL* lpSuccess, VARIANT* ret) {
-  return LoadSettingOf(AppSource(AppTitle, VerMajor, VerMinor), SubKey, ValueName, ValueDataType, Default,
-                       UserSetting, lpSuccess, ret);
+  return LoadSettingOf(AppSource(AppTitle, VerMajor, VerMinor), SubKey, ValueName, ValueDataType, Default, UserSetting,
+                       lpSuccess, ret);
 }
 
 STDMETHODIMP OrvOrvaneSettings2::SaveSetting(BSTR SubKey, BSTR ValueName, SettingDataType_Const ValueDataType,

@@ -108,7 +108,8 @@ class OrvOrvaneSettings2 final : public DispatchObject<_orvOrvaneSettings2> {
   }
   template <class Body>
   static HRESULT InScope(const AppSource& app, VARIANT_BOOL userSetting, BSTR subKey, Body&& body) {
-    return InScope(app, userSetting, subKey, [] { return S_OK; }, std::forward<Body>(body));
+    return InScope(
+        app, userSetting, subKey, [] { return S_OK; }, std::forward<Body>(body));
   }
 
   // Each family's work, shared by its plain and its "2" form.

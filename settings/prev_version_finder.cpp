@@ -51,7 +51,8 @@ std::wstring FindPreviousVersion(bool wide, HKEY root, const std::wstring& appTi
     std::wstring trimmed, version;
     ThrowIfFailed(asTrimEx(name, &trimmed), L"Trimming a key name failed.");
     if (!StartsWithVersionWord(trimmed)) continue;
-    ThrowIfFailed(asCutLeft(trimmed, static_cast<std::int32_t>(kVersionPrefixLength), &version), L"Cutting a key name failed.");
+    ThrowIfFailed(asCutLeft(trimmed, static_cast<std::int32_t>(kVersionPrefixLength), &version),
+                  L"Cutting a key name failed.");
     ThrowIfFailed(asTrimEx(version, &version), L"Trimming a version text failed.");
     candidates.push_back(std::move(version));
   }

@@ -100,7 +100,7 @@ SecretVariant StoredPassword(const SecretVariant& plain, const wchar_t* property
 SecretVariant LoadedPassword(const SecretVariant& stored) {
   Variant text;
   ThrowIfFailed(VariantChangeType(text.Get(), const_cast<VARIANT*>(stored.Get()), 0, VT_BSTR),
-        L"The stored proxy password is not a text.");
+                L"The stored proxy password is not a text.");
   return SecretVariant::Text(DecodePassword(Text(V_BSTR(text.Get()))).view());
 }
 
@@ -145,47 +145,47 @@ HRESULT OrvOrvaneSettings2::ProxySettingsOf(bool save, ProxyFamily family, const
   });
 }
 
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle, LONG VerMajor,
-                                     LONG VerMinor, VARIANT_BOOL UserSetting) {
-  return ProxySettingsOf(true, ProxyFamily::kHttp, AppSource(AppTitle, VerMajor, VerMinor), SubKey,
-                         ProxySettingsObject, UserSetting);
+STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle,
+                                                   LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) {
+  return ProxySettingsOf(true, ProxyFamily::kHttp, AppSource(AppTitle, VerMajor, VerMinor), SubKey, ProxySettingsObject,
+                         UserSetting);
 }
 
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettings(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle, LONG VerMajor,
-                                     LONG VerMinor, VARIANT_BOOL UserSetting) {
+STDMETHODIMP OrvOrvaneSettings2::LoadProxySettings(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle,
+                                                   LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) {
   return ProxySettingsOf(false, ProxyFamily::kHttp, AppSource(AppTitle, VerMajor, VerMinor), SubKey,
                          ProxySettingsObject, UserSetting);
 }
 
 STDMETHODIMP OrvOrvaneSettings2::SaveProxySettings2(BSTR SubKey, IDispatch** ProxySettingsObject, IDispatch** AppObject,
-                                     VARIANT_BOOL UserSetting) {
+                                                    VARIANT_BOOL UserSetting) {
   return ProxySettingsOf(true, ProxyFamily::kHttp, AppSource(AppObject), SubKey, ProxySettingsObject, UserSetting);
 }
 
 STDMETHODIMP OrvOrvaneSettings2::LoadProxySettings2(BSTR SubKey, IDispatch** ProxySettingsObject, IDispatch** AppObject,
-                                     VARIANT_BOOL UserSetting) {
+                                                    VARIANT_BOOL UserSetting) {
   return ProxySettingsOf(false, ProxyFamily::kHttp, AppSource(AppObject), SubKey, ProxySettingsObject, UserSetting);
 }
 
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle, LONG VerMajor,
-                                     LONG VerMinor, VARIANT_BOOL UserSetting) {
-  return ProxySettingsOf(true, ProxyFamily::kHt, AppSource(AppTitle, VerMajor, VerMinor), SubKey,
-                         ProxySettingsObject, UserSetting);
+STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle,
+                                                     LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) {
+  return ProxySettingsOf(true, ProxyFamily::kHt, AppSource(AppTitle, VerMajor, VerMinor), SubKey, ProxySettingsObject,
+                         UserSetting);
 }
 
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle, LONG VerMajor,
-                                     LONG VerMinor, VARIANT_BOOL UserSetting) {
-  return ProxySettingsOf(false, ProxyFamily::kHt, AppSource(AppTitle, VerMajor, VerMinor), SubKey,
-                         ProxySettingsObject, UserSetting);
+STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT(BSTR SubKey, IDispatch** ProxySettingsObject, BSTR AppTitle,
+                                                     LONG VerMajor, LONG VerMinor, VARIANT_BOOL UserSetting) {
+  return ProxySettingsOf(false, ProxyFamily::kHt, AppSource(AppTitle, VerMajor, VerMinor), SubKey, ProxySettingsObject,
+                         UserSetting);
 }
 
-STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT2(BSTR SubKey, IDispatch** ProxySettingsObject, IDispatch** AppObject,
-                                     VARIANT_BOOL UserSetting) {
+STDMETHODIMP OrvOrvaneSettings2::SaveProxySettingsHT2(BSTR SubKey, IDispatch** ProxySettingsObject,
+                                                      IDispatch** AppObject, VARIANT_BOOL UserSetting) {
   return ProxySettingsOf(true, ProxyFamily::kHt, AppSource(AppObject), SubKey, ProxySettingsObject, UserSetting);
 }
 
-STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT2(BSTR SubKey, IDispatch** ProxySettingsObject, IDispatch** AppObject,
-                                     VARIANT_BOOL UserSetting) {
+STDMETHODIMP OrvOrvaneSettings2::LoadProxySettingsHT2(BSTR SubKey, IDispatch** ProxySettingsObject,
+                                                      IDispatch** AppObject, VARIANT_BOOL UserSetting) {
   return ProxySettingsOf(false, ProxyFamily::kHt, AppSource(AppObject), SubKey, ProxySettingsObject, UserSetting);
 }
 

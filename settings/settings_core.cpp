@@ -55,8 +55,7 @@ Variant DefaultValueFor(LONG settingType, const VARIANT& given) {
 }
 
 // What a load returns for a stored value, or for none.
-Variant ConvertStoredValue(std::optional<StoredSetting> stored, LONG settingType, const VARIANT& given,
-                           bool* success) {
+Variant ConvertStoredValue(std::optional<StoredSetting> stored, LONG settingType, const VARIANT& given, bool* success) {
   *success = false;
   if (!stored || !IsTypeCompatible(stored->type, settingType)) return DefaultValueFor(settingType, given);
   if (settingType == sdtBoolean) stored->data = Variant::Bool(ToBoolean(*stored->data.Get()));
